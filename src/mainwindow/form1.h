@@ -1,0 +1,149 @@
+#pragma once
+
+#include "fetcher/cnetget.h"
+#include "fetcher/keyed_collection.h"
+#include "platform/platform.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QToolBar;
+class Form3;
+class ImageList;
+class IntervalTimer;
+
+// The main window. Its handlers are public so they can be driven directly;
+// they are wired to the controls' signals in one place (wireEvents). The
+// handlers of each subsystem live beside that subsystem: monitor/,
+// randomlist/, sound/; construction, start-up, layout and browser navigation
+// live in mainwindow/.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(const Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // --- Controls, in creation order (member name == objectName) ---
+    QPlainTextEdit* OrginalSidan = nullptr;
+    QListWidget* lstFiles = nullptr;
+    QListWidget* lstImages = nullptr;
+    QListWidget* lstReferences = nullptr;
+    QListWidget* List3 = nullptr;
+    QListWidget* List4 = nullptr;
+    QPlainTextEdit* txtRawHTML = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QPushButton* Command9 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QListWidget* List1 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    IntervalTimer* Timer1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QWidget* brwWebBrowser = nullptr; // container of the browser's own widget
+    QWidget* picAddress = nullptr;
+    QComboBox* cboAddress = nullptr;
+    QLabel* lblAddress = nullptr;
+    QToolBar* tbToolBar = nullptr;
+    ImageList* imlIcons = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;
+
+    // Copied into the address box at start-up; nothing assigns it.
+    QString StartingAddress;
+
+    // --- Window events (mainwindow/) ---
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+
+    // --- Monitor (monitor/) ---
+    void Command1_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Timer1_Timer();
+
+    // --- Sound (sound/) ---
+    void Command2_Click();
+
+    // --- Browser navigation (mainwindow/) ---
+    void Command3_Click();
+    void cboAddress_Click();
+    void cboAddress_KeyPress(std::int16_t& KeyAscii);
+    void tbToolBar_ButtonClick(QAction* Button);
+
+    // --- Random list editor (randomlist/) ---
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command9_Click();
+    void Text2_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
+
+    // --- Private procedures, public so tests can reach them ---
+    void LoadRandomList();
+    void ScanPage();
+    void CheckForUpdate();
+
+    // --- Monitor state: lives as long as the window, never saved ---
+    std::unique_ptr<CNetGet> objNetGet;
+    KeyedCollection colLinks;
+    KeyedCollection colSources;
+    std::int32_t lPeriodTicks = 0;
+    std::int32_t lCountdown = 0;
+    QString sCurrentUrl;
+    std::optional<int> vLastPick; // no value compares equal to index 0
+    bool bBusy = false;
+    QString vPageText;
+    QString sLastPageText;
+
+    // The wave chooser, created on the first press of Command2.
+    Form3* form3() const { return form3_; }
+    const Platform& platform() const { return platform_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void wireEvents();
+    CNetGet& netGet(); // creates objNetGet on first use
+
+    Platform platform_;
+    Form3* form3_ = nullptr;
+};

@@ -1,0 +1,57 @@
+#include "platform/qt_basic_services.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+void QtMessageBoxes::show(const QString& prompt, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+// Busy and restore come in pairs, but a restore must always leave the default
+// pointer even if an earlier busy was never matched.
+void QtBusyPointer::setBusy() {
+    if (depth_ == 0)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    ++depth_;
+}
+
+void QtBusyPointer::restore() {
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+    depth_ = 0;
+}
+
+void QtEventPump::processEvents() { QCoreApplication::processEvents(); }
+
+QString QtProgramInfo::folder() const {
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+QString QtProgramInfo::exeName() const {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+void QtProgramInfo::endProcess() {
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+std::function<double()> makeClockSeededRandom() {
+    auto seed = static_cast<std::uint64_t>(
+        std::chrono::system_clock::now().time_since_epoch().count());
+    auto engine = std::make_shared<std::mt19937_64>(seed);
+    // 53 random bits scaled down: never reaches 1.0, unlike some
+    // uniform_real_distribution implementations.
+    return [engine] { return static_cast<double>((*engine)() >> 11) * 0x1.0p-53; };
+}

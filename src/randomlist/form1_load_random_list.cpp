@@ -1,0 +1,3 @@
+#include "mainwindow/form1.h"
+
+void Form1::LoadRandomList() {} // placeholder until the list file lands

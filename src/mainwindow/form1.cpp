@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -319,6 +320,23 @@ void Form1::resizeEvent(QResizeEvent* event) {
     twips::setWidth(picAddress, clientWidth);
     twips::setWidth(tbToolBar, clientWidth);
     Form_Resize();
+}
+
+// The window manager adds its frame after the first resize; the outer size
+// the layout depends on changes then without a resize event of its own.
+void Form1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible() && frameGeometry().size() != lastOuterSize_)
+        Form_Resize();
+}
+
+void Form1::centreOnScreen() {
+    QScreen* s = screen();
+    if (!s)
+        return;
+    QRect area = s->availableGeometry();
+    QSize outer = frameGeometry().size();
+    move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

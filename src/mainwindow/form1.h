@@ -4,6 +4,7 @@
 #include "fetcher/keyed_collection.h"
 #include "platform/platform.h"
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -88,6 +89,11 @@ public:
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
+    // The layout pass itself, from the outer (W, H) and client (SW, SH) sizes
+    // in twips; Form_Resize reads them from the window.
+    void layOut(float W, float H, float SW, float SH);
+    // Places the window in the middle of the available screen area.
+    void centreOnScreen();
 
     // --- Monitor (monitor/) ---
     void Command1_Click();
@@ -137,6 +143,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -146,4 +153,5 @@ private:
 
     Platform platform_;
     Form3* form3_ = nullptr;
+    QSize lastOuterSize_; // outer size at the last layout pass
 };

@@ -1,3 +1,79 @@
 #include "mainwindow/form1.h"
 
-void Form1::Form_Resize() {} // placeholder until the layout lands
+#include "mainwindow/twips.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <exception>
+
+namespace {
+
+float topOf(const QWidget* w) {
+    return twips::geometry(w).top;
+}
+float widthOf(const QWidget* w) {
+    return twips::geometry(w).width;
+}
+float heightOf(const QWidget* w) {
+    return twips::geometry(w).height;
+}
+
+} // namespace
+
+void Form1::Form_Resize() {
+    // The outer size is whatever the window system reports; without
+    // decorations (no window manager, offscreen) it equals the client size.
+    const double scale = twips::pixelsPerTwip(this);
+    const QRect outer = frameGeometry();
+    lastOuterSize_ = outer.size();
+    layOut(twips::fromPixels(outer.width(), scale), twips::fromPixels(outer.height(), scale),
+           twips::fromPixels(width(), scale), twips::fromPixels(height(), scale));
+}
+
+void Form1::layOut(float W, float H, float SW, float SH) {
+    // The order matters: a failing assignment (negative size) ends the pass
+    // and the controls after it keep their previous geometry.
+    try {
+        twips::setWidth(cboAddress, SW - 200);
+        twips::setWidth(brwWebBrowser, SW - 200);
+        twips::setHeight(brwWebBrowser, SH - (heightOf(picAddress) + topOf(picAddress)) - 700);
+        twips::setTop(Command1, H - 1400);
+        twips::setTop(Command2, H - 1000);
+        twips::setTop(Command3, H - 1400);
+        twips::setTop(Command4, H - 800);
+        twips::setTop(Check1, H - 800);
+        twips::setTop(Label2, H - 1300);
+        twips::setTop(Label3, H - 1300);
+        twips::setTop(Label4, H - 1300);
+        twips::setTop(Label5, H - 1500);
+        twips::setTop(Label6, H - 1650);
+        twips::setTop(Label7, H - 600);
+        twips::setTop(Combo1, heightOf(Label6) + topOf(Label6));
+        twips::setTop(Label8, H - 1650);
+        twips::setTop(Text1, heightOf(Label6) + topOf(Label6));
+        twips::setTop(Label9, heightOf(Label9) + topOf(Text1) + 100);
+        twips::setTop(Combo2, heightOf(Text1) + topOf(Text1) + 300);
+        twips::setTop(Option1, topOf(Text1) + 20);
+        twips::setTop(Option2, topOf(Combo2) + 60);
+        twips::setTop(Label10, topOf(Label8));
+        twips::setHeight(Frame1, H);
+        twips::setWidth(Frame1, W);
+        twips::setWidth(List1, widthOf(Frame1) - 500);
+        twips::setHeight(List1, heightOf(Frame1) - 2000);
+        twips::setTop(Command5, heightOf(Frame1) - heightOf(Command5) - 1000);
+        twips::setTop(Command6, heightOf(Frame1) - heightOf(Command6) - 1000);
+        twips::setTop(Command7, topOf(Command5));
+        twips::setTop(Command8, topOf(Command5));
+        twips::setTop(Command9, topOf(Command5));
+        twips::setTop(Text2, topOf(Command8) + 50);
+        twips::setWidth(Text2, widthOf(List1) - 7000);
+    } catch (const std::exception&) {
+    }
+}

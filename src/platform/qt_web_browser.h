@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/web_browser.h"
+
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+class QWebEngineView;
+
+// The browser pane on the platform's web engine. Requests go straight to the
+// view and return at once; the program listens to none of its signals.
+class QtWebBrowser : public WebBrowser {
+public:
+    // `homeAddress` is where Home goes (given like any Navigate address);
+    // `searchPage` is where Search goes.
+    explicit QtWebBrowser(QString homeAddress = {},
+                          QUrl searchPage = QUrl(QStringLiteral("https://duckduckgo.com/")));
+    ~QtWebBrowser() override;
+    QtWebBrowser(const QtWebBrowser&) = delete;
+    QtWebBrowser& operator=(const QtWebBrowser&) = delete;
+
+    QWidget* widget() override;
+    QWebEngineView* view() const { return view_; }
+
+    void Navigate(const QString& address) override;
+    void GoBack() override;
+    void GoForward() override;
+    void GoHome() override;
+    void GoSearch() override;
+    void Refresh() override;
+    void Stop() override;
+
+    // How an address is handed to the engine: an existing local file as that
+    // file, anything else as the user would have typed it in a browser.
+    static QUrl urlFor(const QString& address);
+
+private:
+    QPointer<QWebEngineView> view_; // the main window may own it by then
+    QString home_;
+    QUrl search_;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+class MediaService;
+
+// Starts playing the wave file at `path` and returns at once. Never reports or
+// lets anything escape: a missing sound must not disturb the monitor.
+void PlayWave(MediaService& media, const QString& path);

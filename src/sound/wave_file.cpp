@@ -1,0 +1,3 @@
+#include "sound/wave_file.h"
+
+QString sWaveFile;

@@ -1,7 +1,79 @@
 #include "mainwindow/form1.h"
 
-// placeholders until browser navigation lands
-void Form1::Command3_Click() {}
-void Form1::cboAddress_Click() {}
-void Form1::cboAddress_KeyPress(std::int16_t&) {}
-void Form1::tbToolBar_ButtonClick(QAction*) {}
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <exception>
+
+namespace {
+
+const QString kStoppedCaption = QStringLiteral("Vigilo 1.0");
+
+// "<< Browse" and the address box leave a failing request uncaught, but an
+// exception must not leave a Qt slot: it is reported here the way an
+// unhandled error is, in a box naming the program, and the window goes on.
+template <typename Body> void reportingFailures(MessageBoxes& messages, Body body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        messages.show(QString::fromLocal8Bit(e.what()), kStoppedCaption);
+    } catch (...) {
+        messages.show(QStringLiteral("Unexpected error"), kStoppedCaption);
+    }
+}
+
+template <typename Command> void ignoringFailures(Command command) {
+    try {
+        command();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+void Form1::Command3_Click() {
+    reportingFailures(*platform_.messages, [this] {
+        if (Text1->text().isEmpty())
+            return;
+        // The history records the monitor's URL; the browser shows Text1.
+        cboAddress->setEditText(sCurrentUrl);
+        cboAddress->addItem(cboAddress->currentText());
+        platform_.browser->Navigate(Text1->text());
+    });
+}
+
+void Form1::cboAddress_Click() {
+    reportingFailures(*platform_.messages,
+                      [this] { platform_.browser->Navigate(cboAddress->currentText()); });
+}
+
+void Form1::cboAddress_KeyPress(std::int16_t& KeyAscii) {
+    if (KeyAscii != 13)
+        return;
+    ignoringFailures([this] { platform_.browser->Navigate(cboAddress->currentText()); });
+}
+
+void Form1::tbToolBar_ButtonClick(QAction* Button) {
+    // A key that cannot be read matches no command.
+    QString key;
+    ignoringFailures([&] {
+        if (Button)
+            key = Button->data().toString();
+    });
+    WebBrowser& browser = *platform_.browser;
+    if (key == QLatin1String("Back")) {
+        ignoringFailures([&] { browser.GoBack(); });
+    } else if (key == QLatin1String("Forward")) {
+        ignoringFailures([&] { browser.GoForward(); });
+    } else if (key == QLatin1String("Refresh")) {
+        ignoringFailures([&] { browser.Refresh(); });
+    } else if (key == QLatin1String("Home")) {
+        ignoringFailures([&] { browser.GoHome(); });
+    } else if (key == QLatin1String("Search")) {
+        ignoringFailures([&] { browser.GoSearch(); });
+    } else if (key == QLatin1String("Stop")) {
+        ignoringFailures([&] { browser.Stop(); });
+        setWindowTitle(kStoppedCaption);
+    }
+}

@@ -1,10 +1,89 @@
 #include "mainwindow/form1.h"
+#include "randomlist/random_list_file.h"
 
-// placeholders until the list editor lands
-void Form1::Command4_Click() {}
-void Form1::Command5_Click() {}
-void Form1::Command6_Click() {}
-void Form1::Command7_Click() {}
-void Form1::Command8_Click() {}
-void Form1::Command9_Click() {}
-void Form1::Text2_KeyDown(int, Qt::KeyboardModifiers) {}
+#include <QComboBox>
+#include <QGroupBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <exception>
+
+namespace {
+
+QStringList entriesOf(const QListWidget* list) {
+    QStringList entries;
+    entries.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        entries.append(list->item(i)->text());
+    return entries;
+}
+
+} // namespace
+
+void Form1::Command4_Click() {
+    List1->clear();
+    // The copy goes through the selection, so Combo2 ends on its last item.
+    try {
+        for (int i = 0; i < Combo2->count(); ++i) {
+            Combo2->setCurrentIndex(i);
+            List1->addItem(Combo2->itemText(i));
+        }
+    } catch (const std::exception&) {
+        // The editor opens with what was copied.
+    }
+    Frame1->show();
+}
+
+void Form1::Command5_Click() {
+    if (List1->count() == 0)
+        return; // an empty random list cannot be saved
+    try {
+        const QStringList entries = entriesOf(List1);
+        SaveRandomList(randomListPath(platform_.program->folder()), entries);
+        Combo2->clear();
+        Combo2->addItems(entries);
+        Combo2->setCurrentIndex(-1);
+        Combo2->setEditText(QString());
+        Frame1->hide();
+        platform_.messages->show(QStringLiteral("Saved...and updated in main"),
+                                 QStringLiteral("Edit Random-list"));
+    } catch (const std::exception&) {
+        platform_.messages->show(QStringLiteral("Try again!"), QStringLiteral("Error saving.."));
+    }
+}
+
+void Form1::Command6_Click() {
+    List1->clear();
+    Frame1->hide();
+}
+
+void Form1::Command7_Click() {
+    const QString text = Text2->text();
+    if (text.isEmpty())
+        return;
+    // A full list keeps the text in the box rather than lose an entry on the
+    // next start.
+    if (List1->count() >= kMaxRandomListEntries)
+        return;
+    List1->addItem(text);
+    Text2->clear();
+}
+
+void Form1::Command8_Click() {
+    const QList<QListWidgetItem*> selected = List1->selectedItems();
+    if (selected.isEmpty())
+        return;
+    delete List1->takeItem(List1->row(selected.first()));
+    // Nothing stays selected, so each press removes at most one entry.
+    List1->selectionModel()->clear();
+}
+
+void Form1::Command9_Click() {
+    List1->clear();
+}
+
+void Form1::Text2_KeyDown(int KeyCode, Qt::KeyboardModifiers) {
+    if (KeyCode == 13)
+        Command7_Click();
+}

@@ -56,4 +56,5 @@ private:
     QString sLastError;
     QPointer<QObject> objStatus;
     QString sUserAgent;
+    bool bTerminating_ = false; // set while the destructor closes the session
 };

@@ -1,0 +1,120 @@
+#include "fetcher/byte_token_scanner.h"
+
+#include <QChar>
+#include <QString>
+
+#include <cstring>
+
+namespace {
+
+struct FoldTable {
+    std::array<std::uint8_t, 256> lower{};
+    FoldTable() {
+        for (int b = 0; b < 256; ++b) {
+            const char32_t l = QChar::toLower(static_cast<char32_t>(b));
+            lower[b] = static_cast<std::uint8_t>(l < 256 ? l : b);
+        }
+    }
+};
+
+const FoldTable& foldTable() {
+    static const FoldTable table;
+    return table;
+}
+
+bool hasOtherCase(std::uint8_t byte) {
+    for (int b = 0; b < 256; ++b)
+        if (b != byte &&
+            ByteTokenScanner::fold(static_cast<std::uint8_t>(b)) == ByteTokenScanner::fold(byte))
+            return true;
+    return false;
+}
+
+// Bytes that fill ordinary markup; an anchor among them would stop the scan
+// too often.
+bool isCommonInMarkup(std::uint8_t byte) {
+    return std::strchr(" \"'<>/.\n\r\t", byte) != nullptr;
+}
+
+} // namespace
+
+std::uint8_t ByteTokenScanner::fold(std::uint8_t byte) {
+    return foldTable().lower[byte];
+}
+
+ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimiters) {
+    for (QChar c : token) {
+        if (c.unicode() > 0xFF)
+            matchable_ = false;
+        folded_.append(static_cast<char>(fold(static_cast<std::uint8_t>(c.unicode() & 0xFF))));
+    }
+    for (QChar c : delimiters) {
+        if (c.unicode() > 0xFF)
+            continue; // no page byte can be it
+        const std::uint8_t d = fold(static_cast<std::uint8_t>(c.unicode()));
+        for (int b = 0; b < 256; ++b)
+            if (fold(static_cast<std::uint8_t>(b)) == d)
+                delimiter_[b] = true;
+    }
+    if (folded_.isEmpty())
+        return;
+    const std::uint8_t head = static_cast<std::uint8_t>(folded_[0]);
+    for (int b = 0; b < 256; ++b)
+        first_[b] = fold(static_cast<std::uint8_t>(b)) == head;
+    // The anchor is found with memchr; prefer a byte that is rare in markup.
+    for (int pass = 0; pass < 2 && anchor_ < 0; ++pass)
+        for (qsizetype i = 0; i < folded_.size(); ++i) {
+            const auto b = static_cast<std::uint8_t>(folded_[i]);
+            if (!hasOtherCase(b) && (pass == 1 || !isCommonInMarkup(b))) {
+                anchor_ = i;
+                anchorByte_ = b;
+                break;
+            }
+        }
+}
+
+bool ByteTokenScanner::matchesAt(const char* data, qsizetype at) const {
+    const auto* page = reinterpret_cast<const std::uint8_t*>(data) + at;
+    const auto* token = reinterpret_cast<const std::uint8_t*>(folded_.constData());
+    const auto& lower = foldTable().lower;
+    for (qsizetype i = 0; i < folded_.size(); ++i)
+        if (lower[page[i]] != token[i])
+            return false;
+    return true;
+}
+
+qsizetype ByteTokenScanner::findToken(const char* data, qsizetype size, qsizetype from) const {
+    const qsizetype m = folded_.size();
+    if (!matchable_ || from < 0)
+        return -1;
+    if (m == 0)
+        return from < size ? from : -1;
+    const qsizetype last = size - m; // the last possible start
+    if (anchor_ >= 0) {
+        qsizetype at = from + anchor_;
+        while (at <= last + anchor_) {
+            const void* hit =
+                std::memchr(data + at, anchorByte_, static_cast<size_t>(last + anchor_ - at + 1));
+            if (!hit)
+                return -1;
+            const qsizetype start = static_cast<const char*>(hit) - data - anchor_;
+            if (matchesAt(data, start))
+                return start;
+            at = start + anchor_ + 1;
+        }
+        return -1;
+    }
+    const auto* page = reinterpret_cast<const std::uint8_t*>(data);
+    for (qsizetype start = from; start <= last; ++start)
+        if (first_[page[start]] && matchesAt(data, start))
+            return start;
+    return -1;
+}
+
+qsizetype ByteTokenScanner::findDelimiter(const char* data, qsizetype size, qsizetype from) const {
+    const auto* page = reinterpret_cast<const std::uint8_t*>(data);
+    qsizetype i = from;
+    while (i < size && !delimiter_[page[i]])
+        ++i;
+    return i;
+}

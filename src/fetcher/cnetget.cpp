@@ -1,0 +1,201 @@
+#include "fetcher/cnetget.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+constexpr std::uint32_t kChunk = 2048;
+
+// A run-time failure inside ReadUrl, carrying the text the user will read.
+class RunTimeFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+template <typename Step> void ignoreFailure(Step&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+QString openFailureText(const QFile& file) {
+    const QString name = file.fileName();
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("Bad file name or number");
+    const QFileInfo info(name);
+    if (info.isDir())
+        return QStringLiteral("Path/File access error");
+    if (!info.absoluteDir().exists())
+        return QStringLiteral("Path not found");
+    if (file.error() == QFileDevice::PermissionsError)
+        return QStringLiteral("Permission denied");
+    return QStringLiteral("Path/File access error");
+}
+
+} // namespace
+
+CNetGet::CNetGet(InternetApi& internet, BusyPointer& pointer, EventPump& events,
+                 const ProgramInfo& program)
+    : internet_(internet), pointer_(pointer), events_(events), program_(program) {}
+
+CNetGet::~CNetGet() {
+    // The owner is being torn down: letting window events run now could reach
+    // it half destroyed, so the closing runs without them.
+    bTerminating_ = true;
+    Term();
+}
+
+void CNetGet::CheckError() {
+    const std::int32_t code = internet_.lastError();
+    if (code > 0)
+        sLastError = TranslateErrorCode(code);
+}
+
+void CNetGet::Init(const std::optional<QString>& vInUserAgent) {
+    ignoreFailure([&] { sUserAgent = vInUserAgent ? *vInUserAgent : program_.exeName(); });
+    ignoreFailure([&] { Term(); });
+    hUrl = 0;
+    sRawHTML.clear();
+    sLastError.clear();
+    ignoreFailure([&] { hSession = internet_.InternetOpen(sUserAgent.toLatin1()); });
+    bSessionOpen = hSession != 0;
+}
+
+void CNetGet::Term() {
+    bool ok = false;
+    ignoreFailure([&] { ok = internet_.InternetCloseHandle(hSession); });
+    if (ok) {
+        bSessionOpen = false;
+        ShowStatus(QStringLiteral("Ready"));
+    } else {
+        ignoreFailure([&] { CheckError(); });
+    }
+}
+
+bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileName) {
+    InternetHandle url = 0;
+    std::optional<QFile> file;
+    try {
+        pointer_.setBusy();
+        ShowStatus(QStringLiteral("Opening: ") + sUrl);
+        if (vFileName) {
+            file.emplace(*vFileName);
+            if (vFileName->trimmed().isEmpty() ||
+                !file->open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw RunTimeFailure(openFailureText(*file).toStdString());
+        }
+        hUrl = internet_.InternetOpenUrl(hSession, sUrl.toLatin1());
+        // Keep our own copy: an event handled below may start another read
+        // that reuses the field.
+        url = hUrl;
+        if (url == 0) {
+            CheckError();
+            file.reset();
+            ShowStatus(QStringLiteral("Ready"));
+            pointer_.restore();
+            return false;
+        }
+
+        QByteArray page;
+        char buffer[kChunk];
+        std::int32_t lTotalRead = 0;
+        bool failed = false;
+        for (;;) {
+            std::memset(buffer, ' ', kChunk);
+            std::uint32_t lBytesRead = 0;
+            const bool ok = internet_.InternetReadFile(url, buffer, kChunk, &lBytesRead);
+            if (!ok) {
+                failed = true;
+                CheckError();
+                // The user must not read an older failure's text for this one.
+                if (internet_.lastError() <= 0)
+                    sLastError = TranslateErrorCode(0);
+            }
+            if (lBytesRead > kChunk)
+                throw RunTimeFailure("Internal error");
+            if (lTotalRead >
+                std::numeric_limits<std::int32_t>::max() - static_cast<std::int32_t>(lBytesRead))
+                throw RunTimeFailure("Overflow");
+            lTotalRead += static_cast<std::int32_t>(lBytesRead);
+            ShowStatus(QStringLiteral("Reading Url: ") + QString::number(lTotalRead) +
+                       QStringLiteral(" bytes read"));
+            if (lBytesRead > 0) {
+                if (file) {
+                    if (file->write(buffer, lBytesRead) != qint64{lBytesRead})
+                        throw RunTimeFailure("Device I/O error");
+                } else {
+                    page.append(buffer, lBytesRead);
+                }
+            }
+            if (!ok || lBytesRead == 0)
+                break;
+        }
+
+        internet_.InternetCloseHandle(url);
+        url = 0;
+        if (file) {
+            if (!file->flush())
+                throw RunTimeFailure("Device I/O error");
+            file.reset();
+        }
+        // A page cut short is not the page: the previous one stays, and the
+        // caller is told the read failed.
+        if (!failed)
+            sRawHTML = std::move(page);
+        if (!failed && vFileName)
+            sRawHTML.clear();
+        ShowStatus(QStringLiteral("Ready"));
+        pointer_.restore();
+        return !failed;
+    } catch (const std::bad_alloc&) {
+        sLastError = QStringLiteral("Out of memory");
+    } catch (const std::exception& failure) {
+        sLastError = QString::fromStdString(failure.what());
+    }
+    if (url != 0)
+        ignoreFailure([&] { internet_.InternetCloseHandle(url); });
+    file.reset();
+    ignoreFailure([&] { pointer_.restore(); });
+    return false;
+}
+
+void CNetGet::SetStatusWindow(QObject* objStatusWindow) {
+    objStatus = objStatusWindow;
+}
+
+QString CNetGet::GetRawHTML() const {
+    qsizetype begin = 0;
+    qsizetype end = sRawHTML.size();
+    while (begin < end && sRawHTML[begin] == ' ')
+        ++begin;
+    while (end > begin && sRawHTML[end - 1] == ' ')
+        --end;
+    return QString::fromLatin1(sRawHTML.constData() + begin, end - begin);
+}
+
+QString CNetGet::GetLastError() const {
+    return sLastError;
+}
+
+void CNetGet::SetUserAgent(const QString& sInUserAgent) {
+    if (!sInUserAgent.isEmpty())
+        sUserAgent = sInUserAgent;
+}
+
+void CNetGet::ShowStatus(const QString& text) {
+    ignoreFailure([&] {
+        if (objStatus)
+            objStatus->setProperty("text", text);
+    });
+    if (!bTerminating_)
+        ignoreFailure([&] { events_.processEvents(); });
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QTcpServer;
+class QTcpSocket;
+
+// A loopback HTTP/1.1 server that a test scripts per path. Every answer closes
+// its connection afterwards. Everything runs on the caller's event loop, so
+// waiting for a client inside the same thread keeps it serving.
+class HttpTestServer : public QObject {
+    Q_OBJECT
+public:
+    explicit HttpTestServer(QObject* parent = nullptr); // listens at once
+    ~HttpTestServer() override;
+
+    quint16 port() const;
+    QString url(const QString& path) const; // "http://127.0.0.1:<port><path>"
+
+    void setBody(const QString& path, const QByteArray& body, int status = 200);
+    void setPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs);
+    void setStall(const QString& path);
+    void setTrickle(const QString& path, const QByteArray& body, int intervalMs);
+    void setCloseMidBody(const QString& path, const QByteArray& body, int afterBytes);
+    void setResetMidBody(const QString& path, const QByteArray& body, int afterBytes);
+    void setRedirect(const QString& path, const QString& location, int status = 302);
+    void setChunked(const QString& path, const QList<QByteArray>& chunks);
+    // Sends exactly these bytes as the whole answer, then closes.
+    void setRaw(const QString& path, const QByteArray& response);
+
+    int requestCount(const QString& path) const;
+    QByteArray lastRequestHeaders(const QString& path) const;
+    // Connections accepted but not yet closed.
+    int openConnections() const;
+
+    enum class Mode { Body, Pieces, Stall, Trickle, CloseMid, ResetMid, Redirect, Chunked, Raw };
+    struct Script {
+        Mode mode = Mode::Body;
+        int status = 200;
+        QList<QByteArray> pieces; // the body, whole or in parts
+        int intervalMs = 0;
+        int afterBytes = 0;
+        QByteArray location;
+    };
+
+private:
+    class Connection;
+    void onNewConnection();
+    void dispatch(Connection* connection, const QByteArray& target, const QByteArray& headers);
+
+    QTcpServer* server_;
+    QHash<QString, Script> scripts_;
+    QHash<QString, int> counts_;
+    QHash<QString, QByteArray> lastHeaders_;
+    int open_ = 0;
+};

@@ -8,8 +8,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -42,8 +43,8 @@ T* make(QWidget* parent, const char* name, float l, float t, float w, float h, i
     return c;
 }
 
-QPlainTextEdit* makeMultiLine(QWidget* parent, const char* name, float l, float t, float w,
-                              float h, int tab) {
+QPlainTextEdit* makeMultiLine(QWidget* parent, const char* name, float l, float t, float w, float h,
+                              int tab) {
     auto* e = make<QPlainTextEdit>(parent, name, l, t, w, h, tab);
     e->setLineWrapMode(QPlainTextEdit::NoWrap);
     e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -77,7 +78,11 @@ Form1::Form1(const Platform& platform, QWidget* parent) : QWidget(parent), platf
     Form_Load();
 }
 
-Form1::~Form1() = default;
+// The browser's widget only lodges in the pane: it goes back to its owner.
+Form1::~Form1() {
+    if (browserView_)
+        browserView_->setParent(nullptr);
+}
 
 void Form1::createControls() {
     setWindowTitle(QString::fromLatin1(kCreditLine));
@@ -150,8 +155,10 @@ void Form1::createControls() {
     brwWebBrowser = make<QWidget>(this, "brwWebBrowser", 120, 120, 4215, 1455, 4);
     auto* browserLayout = new QVBoxLayout(brwWebBrowser);
     browserLayout->setContentsMargins(0, 0, 0, 0);
-    if (platform_.browser && platform_.browser->widget())
-        browserLayout->addWidget(platform_.browser->widget());
+    if (platform_.browser)
+        browserView_ = platform_.browser->widget();
+    if (browserView_)
+        browserLayout->addWidget(browserView_);
 
     picAddress = make<QWidget>(this, "picAddress", 0, 630, kClientWidth, 675, 1);
     cboAddress = makeCombo(picAddress, "cboAddress", 45, 300, 3795, 315, 2);
@@ -207,22 +214,26 @@ void Form1::createControls() {
 
     Option1->setChecked(true);
 
+    // A line edit stops at 32767 characters by default; long query URLs must
+    // not be cut short without a word.
+    for (QLineEdit* e : {Text1, Text2})
+        e->setMaxLength(std::numeric_limits<int>::max());
+
     // Hidden working controls and hidden parts of the window.
-    for (QWidget* w : std::vector<QWidget*>{OrginalSidan, lstFiles, lstImages, lstReferences,
-                                            List3, List4, txtRawHTML, Frame1, Label7, Label5,
-                                            Label4, Label3, Label2})
+    for (QWidget* w :
+         std::vector<QWidget*>{OrginalSidan, lstFiles, lstImages, lstReferences, List3, List4,
+                               txtRawHTML, Frame1, Label7, Label5, Label4, Label3, Label2})
         w->hide();
 
     // The control created first lies on top: raise from the last to the first.
     const std::vector<QWidget*> creationOrder{
-        OrginalSidan, lstFiles, lstImages, lstReferences, List3,   List4,   txtRawHTML,
-        Frame1,       Command4, Option1,   Combo2,        Text1,   Combo1,  Command3,
-        Command2,     Command1, brwWebBrowser, picAddress, tbToolBar, Option2, Check1,
-        Label10,      Label9,   Label8,    Label7,        Label6,  Label5,  Label4,
-        Label3,       Label2,   Label1};
+        OrginalSidan,  lstFiles,   lstImages, lstReferences, List3,  List4,    txtRawHTML, Frame1,
+        Command4,      Option1,    Combo2,    Text1,         Combo1, Command3, Command2,   Command1,
+        brwWebBrowser, picAddress, tbToolBar, Option2,       Check1, Label10,  Label9,     Label8,
+        Label7,        Label6,     Label5,    Label4,        Label3, Label2,   Label1};
     for (auto it = creationOrder.rbegin(); it != creationOrder.rend(); ++it)
         (*it)->raise();
-    const std::vector<QWidget*> frameOrder{Command9, Text2, Command8, Command7,
+    const std::vector<QWidget*> frameOrder{Command9, Text2,    Command8, Command7,
                                            Command6, Command5, List1};
     for (auto it = frameOrder.rbegin(); it != frameOrder.rend(); ++it)
         (*it)->raise();
@@ -270,8 +281,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == Text2) {
-            int code = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ? 13
-                                                                                   : key->key();
+            int code =
+                key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ? 13 : key->key();
             Text2_KeyDown(code, key->modifiers());
         } else if (watched == cboAddress->lineEdit()) {
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -309,7 +320,9 @@ void Form1::Form_Load() {
     }
 }
 
-void Form1::Form_Unload() { platform_.program->endProcess(); }
+void Form1::Form_Unload() {
+    platform_.program->endProcess();
+}
 
 void Form1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

@@ -4,6 +4,7 @@
 #include "fetcher/keyed_collection.h"
 #include "platform/platform.h"
 
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -153,5 +154,6 @@ private:
 
     Platform platform_;
     Form3* form3_ = nullptr;
-    QSize lastOuterSize_; // outer size at the last layout pass
+    QSize lastOuterSize_;           // outer size at the last layout pass
+    QPointer<QWidget> browserView_; // the browser's widget, owned by the browser
 };

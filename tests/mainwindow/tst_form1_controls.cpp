@@ -1,0 +1,343 @@
+#include "fake_platform.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/image_list.h"
+#include "mainwindow/interval_timer.h"
+#include "mainwindow/twips.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// What the user (or the layout) reads from a control as its caption or text.
+QString captionOf(const QObject* o) {
+    if (auto* b = qobject_cast<const QAbstractButton*>(o))
+        return b->text();
+    if (auto* e = qobject_cast<const QLineEdit*>(o))
+        return e->text();
+    if (auto* e = qobject_cast<const QPlainTextEdit*>(o))
+        return e->toPlainText();
+    if (auto* g = qobject_cast<const QGroupBox*>(o))
+        return g->title();
+    if (auto* l = qobject_cast<const QLabel*>(o))
+        return l->text();
+    if (auto* c = qobject_cast<const QComboBox*>(o))
+        return c->currentText();
+    if (auto* l = qobject_cast<const QListWidget*>(o))
+        return l->count() ? QStringLiteral("<items>") : QString();
+    return {};
+}
+
+constexpr int kNoTab = -1;
+constexpr float kNone = -1;
+
+} // namespace
+
+class TstForm1Controls : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        fakes = std::make_unique<FakePlatform>();
+        form = std::make_unique<Form1>(fakes->platform());
+    }
+    void cleanup() {
+        form.reset();
+        fakes.reset();
+    }
+
+    void everyControlAsCreated_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("toolTip");
+        QTest::addColumn<float>("left");
+        QTest::addColumn<float>("top");
+        QTest::addColumn<float>("width");
+        QTest::addColumn<float>("height");
+        QTest::addColumn<bool>("hidden");
+        QTest::addColumn<int>("tab");
+
+        const QString none;
+        const QString form = QStringLiteral("Form1");
+        const QString frame = QStringLiteral("Frame1");
+        const QString pic = QStringLiteral("picAddress");
+        auto row = [](const char* name, const char* kind, const QString& parent,
+                      const QString& caption, const QString& tip, float l, float t, float w,
+                      float h, bool hidden, int tab) {
+            QTest::newRow(name) << QString::fromLatin1(kind) << parent << caption << tip << l << t
+                                << w << h << hidden << tab;
+        };
+        const QString url = QStringLiteral(
+            "Enter full/path/url that will be browsed to. EX http://xxx.xxxxx.xxx/index.htm");
+        const QString wav =
+            QStringLiteral("select the wav-file that will be played on every REAL site update");
+        const QString check = QStringLiteral(
+            "Check if you want to play the sound you selected on every REAL site update");
+
+        row("OrginalSidan", "QPlainTextEdit", form, none, none, 2880, 5040, 1395, 285, true, 39);
+        row("lstFiles", "QListWidget", form, none, none, 1320, 4800, 1320, 255, true, 38);
+        row("lstImages", "QListWidget", form, none, none, 240, 4560, 960, 450, true, 37);
+        row("lstReferences", "QListWidget", form, none, none, 1320, 4560, 975, 225, true, 36);
+        row("List3", "QListWidget", form, none, none, 1320, 5160, 1320, 225, true, 35);
+        row("List4", "QListWidget", form, none, none, 1320, 5520, 1320, 225, true, 34);
+        row("txtRawHTML", "QPlainTextEdit", form, none, none, 2760, 4680, 1515, 285, true, 33);
+        row("Frame1", "QGroupBox", form, "Edit - Random List", none, 0, 0, 9615, 6255, true, 24);
+        row("Command9", "QPushButton", frame, "Clear", "Clear the list", 2760, 5760, 1215, 375,
+            false, 31);
+        row("Text2", "QLineEdit", frame, none, "url to add to the random list", 6240, 5760, 3135,
+            285, false, 30);
+        row("Command8", "QPushButton", frame, "Remove single", "remove single url", 4080, 5760,
+            1215, 375, false, 29);
+        row("Command7", "QPushButton", frame, "Add >>", "adds url to list", 5400, 5760, 735, 375,
+            false, 28);
+        row("Command6", "QPushButton", frame, "Cancel", "hide this frame", 1440, 5760, 1215, 375,
+            false, 27);
+        row("Command5", "QPushButton", frame, "Save", "save the list", 120, 5760, 1215, 375, false,
+            26);
+        row("List1", "QListWidget", frame, none, "Random url-list", 120, 360, 9375, 5325, false,
+            25);
+        row("Command4", "QPushButton", form, "<< Edit      ", none, 6960, 3000, 975, 345, false,
+            22);
+        row("Option1", "QRadioButton", form, "---->", none, 260, 2280, 600, 255, false, 20);
+        row("Combo2", "QComboBox", form, none, none, 840, 3000, 6015, 315, false, 18);
+        row("Timer1", "IntervalTimer", form, none, none, kNone, kNone, kNone, kNone, false, kNoTab);
+        row("Text1", "QLineEdit", form, none, url, 840, 2280, 6015, 300, false, 17);
+        row("Combo1", "QComboBox", form, none, "timer interval", 8160, 2280, 1455, 315, false, 15);
+        row("Command3", "QPushButton", form, "<< Browse", "Browse to url", 6960, 2280, 975, 345,
+            false, 7);
+        row("Command2", "QPushButton", form, "select wav", wav, 8160, 2760, 1455, 225, false, 6);
+        row("Command1", "QPushButton", form, "Start", "Start/Stop Timer-Update", 9840, 2280, 1935,
+            585, false, 5);
+        row("brwWebBrowser", "QWidget", form, none, none, 120, 120, 4215, 1455, false, 4);
+        row("picAddress", "QWidget", form, none, none, 0, 630, 11400, 675, false, 1);
+        row("cboAddress", "QComboBox", pic, none, none, 45, 300, 3795, 315, true, 2);
+        row("lblAddress", "QLabel", pic, "&Address:", none, 45, 60, 3075, 255, true, 3);
+        row("tbToolBar", "QToolBar", form, none, none, 0, 0, 11400, 630, true, 0);
+        row("imlIcons", "ImageList", form, none, none, kNone, kNone, kNone, kNone, false, kNoTab);
+        row("Option2", "QRadioButton", form, "---->", none, 260, 3000, 615, 195, false, 21);
+        row("Check1", "QCheckBox", form, check, "This is only valid to single-Url Mode", 8160, 3000,
+            3135, 375, false, 32);
+        row("Label10", "QLabel", form, "Mode", none, 120, 2040, 615, 255, false, 23);
+        row("Label9", "QLabel", form, "Url - Random list", none, 840, 2760, 1935, 255, false, 19);
+        row("Label8", "QLabel", form, "Url - Single", none, 840, 2040, 1575, 255, false, 16);
+        row("Label7", "QLabel", form, form_credit(), none, 8400, 5280, 6015, 255, true, 14);
+        row("Label6", "QLabel", form, "Timer Interval", none, 8160, 2040, 1575, 255, false, 13);
+        row("Label5", "QLabel", form, "0", none, 9120, 4080, 255, 255, true, 12);
+        row("Label4", "QLabel", form, "of", none, 8640, 4080, 255, 255, true, 11);
+        row("Label3", "QLabel", form, "0", none, 8040, 4080, 495, 255, true, 10);
+        row("Label2", "QLabel", form, "Next Update     -", none, 6600, 4080, 1215, 255, true, 9);
+        row("Label1", "QLabel", form, none, none, 120, 1440, 7575, 495, false, 8);
+    }
+
+    void everyControlAsCreated() {
+        QFETCH(QString, kind);
+        QFETCH(QString, parent);
+        QFETCH(QString, caption);
+        QFETCH(QString, toolTip);
+        QFETCH(float, left);
+        QFETCH(float, top);
+        QFETCH(float, width);
+        QFETCH(float, height);
+        QFETCH(bool, hidden);
+        QFETCH(int, tab);
+
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
+        QObject* o = form->findChild<QObject*>(name);
+        QVERIFY2(o, qPrintable(name));
+        QCOMPARE(QString::fromLatin1(o->metaObject()->className()), kind);
+        QVERIFY(o->parent());
+        QCOMPARE(o->parent()->objectName(), parent);
+
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w) {
+            QCOMPARE(left, kNone); // only the timer and the image list are not widgets
+            return;
+        }
+        QCOMPARE(captionOf(w), caption);
+        QCOMPARE(w->toolTip(), toolTip);
+        const twips::Rect r = twips::geometry(w);
+        QCOMPARE(r.left, left);
+        QCOMPARE(r.top, top);
+        QCOMPARE(r.width, width);
+        QCOMPARE(r.height, height);
+        // The pixels on screen follow the twips.
+        const double s = twips::pixelsPerTwip(w);
+        QCOMPARE(w->geometry(), QRect(twips::toPixels(left, s), twips::toPixels(top, s),
+                                      twips::toPixels(width, s), twips::toPixels(height, s)));
+        QCOMPARE(w->isHidden(), hidden);
+        QVERIFY(w->isEnabled());
+        QCOMPARE(w->property("tabIndex").toInt(), tab);
+    }
+
+    void windowAtStart() {
+        QCOMPARE(form->windowTitle(), form_credit());
+        QVERIFY(form->windowTitle().contains(QStringLiteral("Vigilo")));
+        QVERIFY(form->windowTitle().contains(QStringLiteral("1.0")));
+        QVERIFY(form->windowTitle().contains(QStringLiteral("the Vigilo project")));
+        QVERIFY(form->windowTitle().contains(QLatin1Char('@')));
+        const double s = twips::pixelsPerTwip(form.get());
+        QCOMPARE(form->size(), QSize(twips::toPixels(11400, s), twips::toPixels(8595, s)));
+        QVERIFY(!form->windowIcon().isNull());
+        QVERIFY(form->windowIcon().availableSizes().contains(QSize(32, 32)));
+        const Qt::WindowFlags flags = form->windowFlags();
+        QVERIFY(flags.testFlag(Qt::Window));
+        QVERIFY(!(flags & Qt::FramelessWindowHint));
+        QVERIFY(!form->windowState().testFlag(Qt::WindowMaximized));
+        QVERIFY(!form->Timer1->enabled());
+        QCOMPARE(form->Timer1->interval(), 0);
+        QVERIFY(form->Option1->isChecked());
+        QVERIFY(!form->Option2->isChecked());
+        QVERIFY(!form->Check1->isChecked());
+        QVERIFY(form->StartingAddress.isEmpty());
+        // Label7 is written in white.
+        QCOMPARE(form->Label7->palette().color(QPalette::WindowText) == QColor(Qt::white) ||
+                     form->Label7->styleSheet().contains(QStringLiteral("white")),
+                 true);
+    }
+
+    void fonts() {
+        for (QLabel* heading : {form->Label6, form->Label8, form->Label9, form->Label10}) {
+            QCOMPARE(heading->font().family(), QStringLiteral("MS Sans Serif"));
+            QCOMPARE(heading->font().styleHint(), QFont::SansSerif);
+            QCOMPARE(heading->font().pointSizeF(), 9.75);
+            QCOMPARE(heading->font().weight(), QFont::Bold);
+        }
+        QCOMPARE(form->Label1->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(form->Label1->font().pointSizeF(), 12.0);
+        QCOMPARE(form->Label1->font().weight(), QFont::Normal);
+        // Every other control keeps the window's own font.
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            if (w == form->Label1 || w == form->Label6 || w == form->Label8 || w == form->Label9 ||
+                w == form->Label10 || !w->objectName().size())
+                continue;
+            QVERIFY2(!w->testAttribute(Qt::WA_SetFont), qPrintable(w->objectName()));
+        }
+    }
+
+    void intervalListAndEditableCombos() {
+        const QStringList captions{"10 sec", "30 sec", "1 min",  "5 min", "10 min",
+                                   "30 min", "1 hour", "2 hour", "3 hour"};
+        QCOMPARE(form->Combo1->count(), captions.size());
+        for (int i = 0; i < captions.size(); ++i) {
+            QCOMPARE(form->Combo1->itemText(i), captions.at(i));
+            QVERIFY(form->Combo1->itemData(i).isValid());
+            QCOMPARE(form->Combo1->itemData(i).toInt(), 0);
+        }
+        QCOMPARE(form->Combo1->currentIndex(), -1);
+        QCOMPARE(form->Combo1->currentText(), QString());
+        QCOMPARE(form->Combo2->count(), 0);
+        for (QComboBox* c : {form->Combo1, form->Combo2, form->cboAddress}) {
+            QVERIFY2(c->isEditable(), qPrintable(c->objectName()));
+            // Enter in the edit field must not slip the text into the list.
+            QCOMPARE(c->insertPolicy(), QComboBox::NoInsert);
+        }
+    }
+
+    void textBoxes() {
+        for (QPlainTextEdit* e : {form->OrginalSidan, form->txtRawHTML}) {
+            QCOMPARE(e->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QCOMPARE(e->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QCOMPARE(e->lineWrapMode(), QPlainTextEdit::NoWrap);
+        }
+        // No text box cuts a long URL short.
+        const QString longUrl = QStringLiteral("http://example.org/?q=") + QString(40000, 'x');
+        for (QLineEdit* e : {form->Text1, form->Text2}) {
+            e->setText(longUrl);
+            QCOMPARE(e->text(), longUrl);
+        }
+    }
+
+    void toolbarAndImages() {
+        const QStringList keys{"Back", "Forward", "Stop", "Refresh", "Home", "Search"};
+        const QList<QAction*> buttons = form->tbToolBar->actions();
+        QCOMPARE(buttons.size(), keys.size());
+        QCOMPARE(form->imlIcons->count(), keys.size());
+        QList<QImage> seen;
+        for (int i = 0; i < keys.size(); ++i) {
+            QCOMPARE(buttons.at(i)->data().toString(), keys.at(i));
+            const QIcon image = form->imlIcons->image(i + 1);
+            QCOMPARE(image.availableSizes(), QList<QSize>{QSize(24, 24)});
+            QCOMPARE(buttons.at(i)->icon().cacheKey(), image.cacheKey());
+            const QImage pixels = image.pixmap(24, 24).toImage();
+            QVERIFY2(!seen.contains(pixels), qPrintable(keys.at(i))); // six different images
+            seen.append(pixels);
+        }
+    }
+
+    void stacking() {
+        // Among siblings, the later child is painted on top; the control
+        // created earlier must lie above.
+        const QObjectList& order = form->children();
+        auto above = [&](QWidget* upper, QWidget* lower) {
+            return order.indexOf(upper) > order.indexOf(lower);
+        };
+        QVERIFY(above(form->brwWebBrowser, form->picAddress));
+        QVERIFY(above(form->Command4, form->Label1));
+        QVERIFY(above(form->Frame1, form->Command1));
+        const QObjectList& inFrame = form->Frame1->children();
+        QVERIFY(inFrame.indexOf(form->Command9) > inFrame.indexOf(form->List1));
+
+        // Shown, the editor frame takes every click meant for the controls.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->Frame1->show();
+        int covered = 0;
+        for (QWidget* w : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w == form->Frame1 || w->isHidden())
+                continue;
+            const QPoint centre = w->geometry().center();
+            if (!form->Frame1->geometry().contains(centre))
+                continue;
+            QWidget* hit = form->childAt(centre);
+            QVERIFY2(hit && (hit == form->Frame1 || form->Frame1->isAncestorOf(hit)),
+                     qPrintable(w->objectName()));
+            ++covered;
+        }
+        QVERIFY(covered >= 10);
+    }
+
+    void tabOrderFollowsTabIndex() {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        // Walk the focus chain once around and keep the named controls that
+        // take focus: their tab indexes must rise.
+        QList<int> indexes;
+        QWidget* w = form.get();
+        do {
+            w = w->nextInFocusChain();
+            if (w->isVisible() && w->focusPolicy() & Qt::TabFocus &&
+                w->property("tabIndex").isValid())
+                indexes.append(w->property("tabIndex").toInt());
+        } while (w != form.get());
+        QVERIFY(indexes.size() >= 8);
+        QVERIFY2(std::is_sorted(indexes.begin(), indexes.end()),
+                 qPrintable(QString::number(indexes.size())));
+    }
+
+private:
+    static QString form_credit();
+    std::unique_ptr<FakePlatform> fakes;
+    std::unique_ptr<Form1> form;
+};
+
+#include "mainwindow/credits.h"
+
+QString TstForm1Controls::form_credit() {
+    return QString::fromLatin1(kCreditLine);
+}
+
+QTEST_MAIN(TstForm1Controls)
+#include "tst_form1_controls.moc"

@@ -112,7 +112,10 @@ void SaveRandomList(const QString& path, const QStringList& entries) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         fail(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed here and checked: commit() alone reports success even when its
+    // final flush stopped short (a full disk), which would put a truncated
+    // list in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.bytesToWrite() != 0) {
         const QString reason = file.errorString();
         file.cancelWriting();
         fail(path, reason);

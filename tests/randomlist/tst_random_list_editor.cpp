@@ -1,0 +1,330 @@
+#include "fake_platform.h"
+#include "file_size_limit.h"
+#include "mainwindow/form1.h"
+#include "randomlist/random_list_file.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QPair<QString, QString> kSaved{QStringLiteral("Saved...and updated in main"),
+                                     QStringLiteral("Edit Random-list")};
+const QPair<QString, QString> kFailed{QStringLiteral("Try again!"),
+                                      QStringLiteral("Error saving..")};
+
+QStringList itemsOf(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    return items;
+}
+
+QStringList itemsOf(const QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items.append(list->item(i)->text());
+    return items;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+} // namespace
+
+// The editor is driven as a user would: clicks on its buttons, keys in its
+// text box, clicks on the list's rows.
+class TestRandomListEditor : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<FakePlatform> fp_;
+    std::unique_ptr<Form1> form_;
+
+    QString listPath() const { return randomListPath(fp_->dir.path()); }
+
+    // A window started with `bytes` as its list file (none when null).
+    Form1& start(const QByteArray& bytes = QByteArray()) {
+        form_.reset();
+        fp_ = std::make_unique<FakePlatform>();
+        if (!bytes.isNull()) {
+            QFile f(listPath());
+            if (f.open(QIODevice::WriteOnly))
+                f.write(bytes);
+        }
+        form_ = std::make_unique<Form1>(fp_->platform());
+        form_->show();
+        return *form_;
+    }
+
+    Form1& startAndOpen(const QByteArray& bytes = QByteArray()) {
+        Form1& f = start(bytes);
+        [&] { QVERIFY(QTest::qWaitForWindowExposed(&f)); }();
+        QTest::mouseClick(f.Command4, Qt::LeftButton);
+        return f;
+    }
+
+    static void clickRow(Form1& f, int row) {
+        QListWidgetItem* item = f.List1->item(row);
+        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {},
+                          f.List1->visualItemRect(item).center());
+    }
+
+    static void type(Form1& f, const QString& text, Qt::KeyboardModifiers mods = {}) {
+        QTest::keyClicks(f.Text2, text);
+        QTest::keyClick(f.Text2, Qt::Key_Return, mods);
+    }
+
+private slots:
+    void cleanup() {
+        form_.reset();
+        fp_.reset();
+    }
+
+    void openCopiesCombo2ThroughTheSelection() {
+        Form1& f = startAndOpen("a\r\n\r\nc\r\n");
+        QVERIFY(f.Frame1->isVisible());
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", "", "c"}));
+        QCOMPARE(f.Combo2->currentIndex(), 2);
+        QCOMPARE(f.Combo2->currentText(), QStringLiteral("c"));
+        QVERIFY(f.List1->selectedItems().isEmpty());
+    }
+
+    void openWithEmptyCombo2AndSaveDoesNothing() {
+        Form1& f = startAndOpen();
+        QVERIFY(f.Frame1->isVisible());
+        QCOMPARE(f.List1->count(), 0);
+        QCOMPARE(f.Combo2->currentIndex(), -1);
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QVERIFY(fp_->messages.shown.isEmpty());
+        QVERIFY(f.Frame1->isVisible());
+        QVERIFY(!QFile::exists(listPath()));
+    }
+
+    void reopeningDiscardsUnsavedChanges() {
+        Form1& f = startAndOpen("a\r\nb\r\n");
+        type(f, QStringLiteral("new"));
+        QTest::mouseClick(f.Command9, Qt::LeftButton);
+        QCOMPARE(f.List1->count(), 0);
+        QTest::mouseClick(f.Command4, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", "b"}));
+    }
+
+    void addTakesTheTextAsTyped() {
+        Form1& f = startAndOpen("a\r\n");
+        QTest::keyClicks(f.Text2, QStringLiteral(" http://x/ "));
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QTest::keyClicks(f.Text2, QStringLiteral(" http://x/ "));
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QTest::keyClicks(f.Text2, QStringLiteral("   "));
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", " http://x/ ", " http://x/ ", "   "}));
+        QCOMPARE(f.Text2->text(), QString());
+        // An empty box adds nothing.
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QCOMPARE(f.List1->count(), 4);
+        QCOMPARE(itemsOf(f.Combo2), QStringList{"a"}); // only Save reaches the live list
+    }
+
+    void enterAddsWithAnyModifiersAndStillReachesTheBox_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("mods");
+        QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+        QTest::newRow("Shift+Return")
+            << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ShiftModifier);
+        QTest::newRow("Ctrl+Return")
+            << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ControlModifier);
+        QTest::newRow("Alt+Return")
+            << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::AltModifier);
+        QTest::newRow("keypad Enter")
+            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+    }
+    void enterAddsWithAnyModifiersAndStillReachesTheBox() {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, mods);
+        Form1& f = startAndOpen();
+        QSignalSpy reachedBox(f.Text2, &QLineEdit::returnPressed);
+        QTest::keyClicks(f.Text2, QStringLiteral("http://e/"));
+        QTest::keyClick(f.Text2, Qt::Key(key), mods);
+        QCOMPARE(itemsOf(f.List1), QStringList{"http://e/"});
+        QCOMPARE(f.Text2->text(), QString());
+        QCOMPARE(reachedBox.count(), 1);
+        // Enter in an empty box adds nothing.
+        QTest::keyClick(f.Text2, Qt::Key(key), mods);
+        QCOMPARE(f.List1->count(), 1);
+    }
+
+    void otherKeysDoNotAdd() {
+        Form1& f = startAndOpen();
+        QTest::keyClicks(f.Text2, QStringLiteral("abc"));
+        QTest::keyClick(f.Text2, Qt::Key_Tab);
+        QTest::keyClick(f.Text2, Qt::Key_Escape);
+        f.Text2_KeyDown(10, {}); // a line feed is not Enter
+        QCOMPARE(f.List1->count(), 0);
+        QCOMPARE(f.Text2->text(), QStringLiteral("abc"));
+    }
+
+    void removeTakesTheSelectedEntryOnly() {
+        Form1& f = startAndOpen("a\r\nb\r\nc\r\nd\r\n");
+        // Nothing selected: nothing removed, no message.
+        QTest::mouseClick(f.Command8, Qt::LeftButton);
+        QCOMPARE(f.List1->count(), 4);
+        clickRow(f, 1);
+        QCOMPARE(f.List1->selectedItems().size(), 1);
+        QTest::mouseClick(f.Command8, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", "c", "d"}));
+        QVERIFY(f.List1->selectedItems().isEmpty());
+        QCOMPARE(f.List1->currentRow(), -1);
+        // A second press finds nothing selected.
+        QTest::mouseClick(f.Command8, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", "c", "d"}));
+        clickRow(f, 2);
+        QTest::mouseClick(f.Command8, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", "c"}));
+        QVERIFY(fp_->messages.shown.isEmpty());
+        QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", "b", "c", "d"}));
+    }
+
+    void saveStoresTheListThenUpdatesCombo2AndCloses() {
+        Form1& f = startAndOpen("old1\r\nold2\r\nold3\r\n");
+        QTest::mouseClick(f.Command9, Qt::LeftButton);
+        type(f, QStringLiteral("x"));
+        f.List1->addItem(QString()); // an empty entry, as read from a file
+        type(f, QStringLiteral("y"));
+        type(f, QStringLiteral("y"));
+        QStringList combo2AtMessage;
+        bool frameOpenAtMessage = true;
+        fp_->messages.whileOpen = [&] {
+            combo2AtMessage = itemsOf(f.Combo2);
+            frameOpenAtMessage = f.Frame1->isVisible();
+        };
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fp_->messages.shown, QList{kSaved});
+        QCOMPARE(combo2AtMessage, (QStringList{"x", "", "y", "y"}));
+        QVERIFY(!frameOpenAtMessage);
+        QCOMPARE(fileBytes(listPath()), QByteArray("x\r\n\r\ny\r\ny\r\n"));
+        // The live list the monitor draws from is now the new one.
+        QCOMPARE(itemsOf(f.Combo2), (QStringList{"x", "", "y", "y"}));
+        QCOMPARE(f.Combo2->currentIndex(), -1);
+        QCOMPARE(f.Combo2->currentText(), QString());
+        QVERIFY(!f.Frame1->isVisible());
+    }
+
+    void emptyLineFromTheFileIsWrittenBack() {
+        Form1& f = startAndOpen("a\r\n\r\nb");
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", "", "b"}));
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fileBytes(listPath()), QByteArray("a\r\n\r\nb\r\n"));
+    }
+
+    void clearThenSaveDoesNothing() {
+        Form1& f = startAndOpen("a\r\nb\r\n");
+        QTest::mouseClick(f.Command9, Qt::LeftButton);
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QVERIFY(fp_->messages.shown.isEmpty());
+        QVERIFY(f.Frame1->isVisible());
+        QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", "b"}));
+        QCOMPARE(fileBytes(listPath()), QByteArray("a\r\nb\r\n"));
+    }
+
+    void clearAddOneSaveLeavesExactlyThatOne() {
+        Form1& f = startAndOpen("a\r\nb\r\n");
+        QTest::mouseClick(f.Command9, Qt::LeftButton);
+        type(f, QStringLiteral("http://only/"));
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fileBytes(listPath()), QByteArray("http://only/\r\n"));
+        QCOMPARE(itemsOf(f.Combo2), QStringList{"http://only/"});
+    }
+
+    void cancelThrowsTheCopyAway() {
+        Form1& f = startAndOpen("a\r\nb\r\n");
+        type(f, QStringLiteral("added"));
+        QTest::keyClicks(f.Text2, QStringLiteral("pending"));
+        QTest::mouseClick(f.Command6, Qt::LeftButton);
+        QVERIFY(!f.Frame1->isVisible());
+        QCOMPARE(f.List1->count(), 0);
+        QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", "b"}));
+        QCOMPARE(fileBytes(listPath()), QByteArray("a\r\nb\r\n"));
+        QVERIFY(fp_->messages.shown.isEmpty());
+        QTest::mouseClick(f.Command4, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", "b"}));
+        // Text2 keeps what was typed across closing.
+        QCOMPARE(f.Text2->text(), QStringLiteral("pending"));
+    }
+
+    void text2SurvivesASave() {
+        Form1& f = startAndOpen("a\r\n");
+        QTest::keyClicks(f.Text2, QStringLiteral("half typed"));
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fp_->messages.shown, QList{kSaved});
+        QCOMPARE(f.Text2->text(), QStringLiteral("half typed"));
+    }
+
+    void failedSaveKeepsEverything_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("folder gone") << QStringLiteral("folder gone");
+        QTest::newRow("disk full midway") << QStringLiteral("disk full");
+        QTest::newRow("character beyond the file") << QStringLiteral("unstorable");
+    }
+    void failedSaveKeepsEverything() {
+        QFETCH(QString, how);
+        const QByteArray old = "keep1\r\nkeep2\r\n";
+        Form1& f = startAndOpen(old);
+        QStringList working{"keep1", "keep2"};
+        for (int i = 0; i < 100; ++i) {
+            const QString url = QStringLiteral("http://new.example/%1").arg(i);
+            type(f, url);
+            working.append(url);
+        }
+        if (how == QLatin1String("unstorable")) {
+            f.Text2->setText(QStringLiteral("http://\u4F8B.jp/")); // pasted: not typeable here
+            QTest::keyClick(f.Text2, Qt::Key_Return);
+            working.append(QStringLiteral("http://\u4F8B.jp/"));
+        }
+        if (how == QLatin1String("folder gone"))
+            fp_->program.folder_ = listPath() + QStringLiteral("/not-a-folder");
+        {
+            FileSizeLimit diskFull(how == QLatin1String("disk full") ? 64 : RLIM_INFINITY);
+            QTest::mouseClick(f.Command5, Qt::LeftButton);
+        }
+        QCOMPARE(fp_->messages.shown, QList{kFailed});
+        QVERIFY(f.Frame1->isVisible());
+        QCOMPARE(itemsOf(f.List1), working);
+        QCOMPARE(itemsOf(f.Combo2), (QStringList{"keep1", "keep2"}));
+        QCOMPARE(fileBytes(randomListPath(fp_->dir.path())), old);
+
+        // Once the cause is gone, the same working list saves.
+        fp_->program.folder_ = fp_->dir.path();
+        if (how == QLatin1String("unstorable")) {
+            clickRow(f, f.List1->count() - 1);
+            QTest::mouseClick(f.Command8, Qt::LeftButton);
+            working.removeLast();
+        }
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fp_->messages.shown.last(), kSaved);
+        QCOMPARE(itemsOf(f.Combo2), working);
+        QCOMPARE(readRandomList(listPath()), working);
+    }
+
+    void editorLeavesTheRunningMonitorAlone() {
+        Form1& f = startAndOpen("a\r\n");
+        QTest::mouseClick(f.Command9, Qt::LeftButton);
+        type(f, QStringLiteral("b"));
+        // Until Save succeeds, the live list is the old one.
+        QCOMPARE(itemsOf(f.Combo2), QStringList{"a"});
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.Combo2), QStringList{"b"});
+    }
+};
+
+QTEST_MAIN(TestRandomListEditor)
+#include "tst_random_list_editor.moc"

@@ -31,11 +31,19 @@ bool hasHttpStatus(const QNetworkReply* reply) {
 }
 
 // The final answer's headers are in: a status that is not a redirect on its way.
+// While a redirect is followed the old status stays but its headers are gone.
 bool headersIn(const QNetworkReply* reply) {
     QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid())
+    if (!status.isValid() || reply->rawHeaderList().isEmpty())
         return false;
     return !(isFollowedRedirect(status.toInt()) && reply->hasRawHeader("Location"));
+}
+
+// Failures that concern the answer as a whole rather than its body.
+bool failsAtOpen(QNetworkReply::NetworkError error) {
+    return error == QNetworkReply::TooManyRedirectsError ||
+           error == QNetworkReply::InsecureRedirectError ||
+           error == QNetworkReply::SslHandshakeFailedError;
 }
 
 } // namespace
@@ -134,11 +142,13 @@ InternetHandle QtInternet::InternetOpenUrl(InternetHandle session, const QByteAr
     InternetHandle id = add(handle);
 
     std::int32_t code = 0;
-    if (!wait(handle, Until::Headers, 0))
+    if (!wait(handle, Until::Headers, 0)) {
         code = handle->failure ? handle->failure : InternetError::OperationCancelled;
-    else if (handle->reply->error() != QNetworkReply::NoError)
-        code = internetErrorCode(handle->reply->error(), hasHttpStatus(handle->reply),
-                                 handle->sslErrors);
+    } else if (QNetworkReply* reply = handle->reply;
+               !headersIn(reply) || failsAtOpen(reply->error())) {
+        // A failure after the headers shows in the reads, as a cut-off body.
+        code = internetErrorCode(reply->error(), hasHttpStatus(reply), handle->sslErrors);
+    }
     if (code) {
         release(*handle);
         handles_.remove(id);

@@ -121,6 +121,13 @@ private:
             return;
         }
         request_ += socket_->readAll();
+        // Not HTTP (a TLS hello, say): answer in plain HTTP, as a web server
+        // would, which the client cannot take for a handshake.
+        if (!request_.isEmpty() && !(request_[0] >= 'A' && request_[0] <= 'Z')) {
+            answered_ = true;
+            sendThenClose(lengthHead(400, 0), {});
+            return;
+        }
         qsizetype end = request_.indexOf("\r\n\r\n");
         if (end < 0) {
             if (request_.size() > kMaxRequest)

@@ -1,0 +1,338 @@
+#include "http_test_server.h"
+#include "platform/qt_internet.h"
+
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+struct Download {
+    QByteArray body;
+    QList<std::uint32_t> counts; // what each read reported, the final 0 included
+    bool ok = true;
+    std::int32_t error = 0;
+};
+
+Download readAll(QtInternet& net, InternetHandle url) {
+    Download d;
+    char buffer[2048];
+    for (;;) {
+        std::uint32_t n = 0;
+        if (!net.InternetReadFile(url, buffer, sizeof buffer, &n)) {
+            d.ok = false;
+            d.error = net.lastError();
+            d.body.append(buffer, n);
+            return d;
+        }
+        d.counts.append(n);
+        d.body.append(buffer, n);
+        if (n == 0)
+            return d;
+    }
+}
+
+QByteArray pattern(qsizetype size) {
+    QByteArray b(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        b[i] = static_cast<char>('a' + (i * 7 + i / 251) % 26);
+    return b;
+}
+
+} // namespace
+
+class TestQtInternet : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        server = std::make_unique<HttpTestServer>();
+        net = std::make_unique<QtInternet>(QtInternet::Timeouts{300, 1000});
+        session = net->InternetOpen("vigilo-test/1.0");
+        QVERIFY(session != 0);
+    }
+    void cleanup() {
+        net.reset();
+        server.reset();
+    }
+
+    void readsWholeChunksAndSendsAgent() {
+        const QByteArray body = pattern(5000);
+        server->setBody("/page", body);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/page").toLatin1());
+        QVERIFY(url != 0);
+        QCOMPARE(net->lastError(), 0);
+        Download d = readAll(*net, url);
+        QVERIFY(d.ok);
+        QCOMPARE(d.body, body);
+        QCOMPARE(d.counts, (QList<std::uint32_t>{2048, 2048, 904, 0}));
+        QVERIFY(net->InternetCloseHandle(url));
+        QVERIFY(server->lastRequestHeaders("/page").contains("User-Agent: vigilo-test/1.0\r\n"));
+    }
+
+    void emptyAndExactBodies() {
+        server->setBody("/empty", {});
+        server->setBody("/exact", pattern(2048));
+        Download empty =
+            readAll(*net, net->InternetOpenUrl(session, server->url("/empty").toLatin1()));
+        QVERIFY(empty.ok);
+        QCOMPARE(empty.counts, QList<std::uint32_t>{0});
+        Download exact =
+            readAll(*net, net->InternetOpenUrl(session, server->url("/exact").toLatin1()));
+        QVERIFY(exact.ok);
+        QCOMPARE(exact.counts, (QList<std::uint32_t>{2048, 0}));
+    }
+
+    // Every read is a fresh download: nothing may answer from a cache.
+    void everyOpenReachesTheServer() {
+        server->setBody("/again", "one");
+        for (int i = 0; i < 3; ++i) {
+            InternetHandle url = net->InternetOpenUrl(session, server->url("/again").toLatin1());
+            QCOMPARE(readAll(*net, url).body, QByteArray("one"));
+            net->InternetCloseHandle(url);
+        }
+        QCOMPARE(server->requestCount("/again"), 3);
+    }
+
+    void errorStatusStillOpensWithItsBody() {
+        server->setBody("/gone", "<h1>missing</h1>", 404);
+        server->setBody("/broken", "oops", 500);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/gone").toLatin1());
+        QVERIFY(url != 0);
+        QCOMPARE(readAll(*net, url).body, QByteArray("<h1>missing</h1>"));
+        url = net->InternetOpenUrl(session, server->url("/broken").toLatin1());
+        QVERIFY(url != 0);
+        Download d = readAll(*net, url);
+        QVERIFY(d.ok);
+        QCOMPARE(d.body, QByteArray("oops"));
+    }
+
+    void chunkedAndPiecedBodiesArriveWhole() {
+        server->setChunked("/chunked", {"<html>", QByteArray(3000, 'x'), "</html>"});
+        server->setPieces("/pieces", {"abc", QByteArray(2500, 'y'), "end"}, 50);
+        Download c =
+            readAll(*net, net->InternetOpenUrl(session, server->url("/chunked").toLatin1()));
+        QVERIFY(c.ok);
+        QCOMPARE(c.body, "<html>" + QByteArray(3000, 'x') + "</html>");
+        // Pauses shorter than the idle bound are no failure, and a read
+        // returns a short count only at the end of the body.
+        Download p =
+            readAll(*net, net->InternetOpenUrl(session, server->url("/pieces").toLatin1()));
+        QVERIFY(p.ok);
+        QCOMPARE(p.body, "abc" + QByteArray(2500, 'y') + "end");
+        QCOMPARE(p.counts, (QList<std::uint32_t>{2048, 458, 0}));
+    }
+
+    void redirectsAreFollowedButLoopsFail() {
+        server->setBody("/target", "arrived");
+        server->setRedirect("/moved", "/target");
+        server->setRedirect("/loop", "/loop");
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/moved").toLatin1());
+        QVERIFY(url != 0);
+        QCOMPARE(readAll(*net, url).body, QByteArray("arrived"));
+
+        QCOMPARE(net->InternetOpenUrl(session, server->url("/loop").toLatin1()), InternetHandle{0});
+        const std::int32_t code = net->lastError();
+        QVERIFY2(code > 12036, qPrintable(QString::number(code)));
+        QVERIFY(server->requestCount("/loop") > 1);
+    }
+
+    void badUrlsAndSchemes_data() {
+        QTest::addColumn<QByteArray>("url");
+        QTest::addColumn<int>("code");
+        QTest::newRow("no url") << QByteArray("just words") << 12005;
+        QTest::newRow("bare host") << QByteArray("example.com/page") << 12005;
+        QTest::newRow("empty") << QByteArray() << 12005;
+        QTest::newRow("http without host") << QByteArray("http://") << 12005;
+        QTest::newRow("ftp") << QByteArray("ftp://example.com/file") << 12006;
+        QTest::newRow("file") << QByteArray("file:///etc/hostname") << 12006;
+        QTest::newRow("mailto") << QByteArray("mailto:someone@example.com") << 12006;
+    }
+    void badUrlsAndSchemes() {
+        QFETCH(QByteArray, url);
+        QFETCH(int, code);
+        QCOMPARE(net->InternetOpenUrl(session, url), InternetHandle{0});
+        QCOMPARE(net->lastError(), code);
+    }
+
+    void unreachableServers() {
+        QCOMPARE(net->InternetOpenUrl(session, "http://no-such-host.invalid/"), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::NameNotResolved);
+
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        const QByteArray refused = "http://127.0.0.1:" + QByteArray::number(port) + "/";
+        QCOMPARE(net->InternetOpenUrl(session, refused), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::CannotConnect);
+    }
+
+    // Talking TLS to a plain server fails the handshake; the code lies outside
+    // the block that has messages, and nothing is ignored to get through.
+    void tlsFailureIsNotAnHttpSuccess() {
+        server->setBody("/page", "plain");
+        QByteArray url = server->url("/page").toLatin1().replace("http://", "https://");
+        QCOMPARE(net->InternetOpenUrl(session, url), InternetHandle{0});
+        QVERIFY2(net->lastError() > 12036, qPrintable(QString::number(net->lastError())));
+    }
+
+    void stalledServerTimesOut() {
+        server->setStall("/stall");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(net->InternetOpenUrl(session, server->url("/stall").toLatin1()),
+                 InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::Timeout);
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(server->requestCount("/stall"), 1);
+    }
+
+    // Each byte comes well within the idle bound, so only the overall bound
+    // can end it.
+    void tricklePastTheOverallBoundTimesOut() {
+        server->setTrickle("/slow", QByteArray(400, 'z'), 20);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/slow").toLatin1());
+        QVERIFY(url != 0);
+        Download d = readAll(*net, url);
+        QVERIFY(!d.ok);
+        QCOMPARE(d.error, InternetError::Timeout);
+        QVERIFY(d.body.size() < 400);
+        // The handle stays failed rather than pretending the body ended.
+        char buffer[16];
+        std::uint32_t n = 99;
+        QVERIFY(!net->InternetReadFile(url, buffer, sizeof buffer, &n));
+        QCOMPARE(n, 0u);
+        QVERIFY(net->InternetCloseHandle(url));
+    }
+
+    void closeMidBodyIsAFailureNotAnEnd() {
+        server->setCloseMidBody("/cut", pattern(10000), 3000);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/cut").toLatin1());
+        QVERIFY(url != 0);
+        Download d = readAll(*net, url);
+        QVERIFY(!d.ok);
+        QCOMPARE(d.error, InternetError::ConnectionAborted);
+        QCOMPARE(d.body, pattern(10000).left(d.body.size()));
+        QVERIFY(d.body.size() <= 3000);
+    }
+
+    // Qt's socket layer reports a reset like an orderly close, so either code
+    // may come; what matters is that the cut body is a failure.
+    void resetMidBodyIsAFailure() {
+        server->setResetMidBody("/reset", pattern(10000), 3000);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/reset").toLatin1());
+        Download d = url ? readAll(*net, url) : Download{{}, {}, false, net->lastError()};
+        QVERIFY(!d.ok);
+        QVERIFY2(d.error == InternetError::ConnectionReset ||
+                     d.error == InternetError::ConnectionAborted,
+                 qPrintable(QString::number(d.error)));
+        QVERIFY(d.body.size() <= 3000);
+    }
+
+    void handlesAreChecked() {
+        char buffer[8];
+        std::uint32_t n = 0;
+        QVERIFY(!net->InternetCloseHandle(0));
+        QCOMPARE(net->lastError(), InternetError::InvalidHandle);
+        QVERIFY(!net->InternetCloseHandle(0xBEEF));
+        QCOMPARE(net->lastError(), InternetError::InvalidHandle);
+        QVERIFY(!net->InternetReadFile(session, buffer, sizeof buffer, &n));
+        QCOMPARE(net->lastError(), InternetError::InvalidHandle);
+        QCOMPARE(net->InternetOpenUrl(0, server->url("/x").toLatin1()), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::InvalidHandle);
+
+        server->setBody("/x", "x");
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/x").toLatin1());
+        QVERIFY(net->InternetCloseHandle(url));
+        QVERIFY(!net->InternetCloseHandle(url));
+        QCOMPARE(net->lastError(), InternetError::InvalidHandle);
+
+        // Closing the session closes what was opened through it.
+        url = net->InternetOpenUrl(session, server->url("/x").toLatin1());
+        QVERIFY(net->InternetCloseHandle(session));
+        QVERIFY(!net->InternetReadFile(url, buffer, sizeof buffer, &n));
+        QCOMPARE(net->InternetOpenUrl(session, server->url("/x").toLatin1()), InternetHandle{0});
+        QCOMPARE(net->openHandleCount(), 0);
+    }
+
+    void agentWithLineBreakIsRefused() {
+        QCOMPARE(net->InternetOpen("agent\r\nX-Injected: yes"), InternetHandle{0});
+        QVERIFY(net->lastError() != 0);
+    }
+
+    // The window's events run while a page comes in.
+    void eventsRunWhileWaiting() {
+        server->setPieces("/slowish", {"a", "b", "c"}, 60);
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(10);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/slowish").toLatin1());
+        QCOMPARE(readAll(*net, url).body, QByteArray("abc"));
+        QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
+    }
+
+    void handleClosedByAnEventDuringARead() {
+        server->setPieces("/long", {"a", "b"}, 400);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/long").toLatin1());
+        QVERIFY(url != 0);
+        QTimer::singleShot(50, [&] { QVERIFY(net->InternetCloseHandle(url)); });
+        char buffer[2048];
+        std::uint32_t n = 0;
+        QVERIFY(!net->InternetReadFile(url, buffer, sizeof buffer, &n));
+        QCOMPARE(net->lastError(), 12017);
+        QCOMPARE(net->openHandleCount(), 1);
+    }
+
+    void secondDownloadStartedByAnEventDuringARead() {
+        server->setPieces("/outer", {"out", "er"}, 200);
+        server->setBody("/inner", "inner page");
+        QByteArray inner;
+        QTimer::singleShot(20, [&] {
+            InternetHandle h = net->InternetOpenUrl(session, server->url("/inner").toLatin1());
+            inner = readAll(*net, h).body;
+            net->InternetCloseHandle(h);
+        });
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/outer").toLatin1());
+        Download d = readAll(*net, url);
+        QVERIFY(d.ok);
+        QCOMPARE(d.body, QByteArray("outer"));
+        QCOMPARE(inner, QByteArray("inner page"));
+        QCOMPARE(net->lastError(), 0);
+    }
+
+    // Replies are released with their handles: many downloads leave nothing.
+    void manyDownloadsLeaveNothingBehind() {
+        const QByteArray body = pattern(20000);
+        server->setBody("/many", body);
+        for (int i = 0; i < 200; ++i) {
+            InternetHandle url = net->InternetOpenUrl(session, server->url("/many").toLatin1());
+            QVERIFY(url != 0);
+            QCOMPARE(readAll(*net, url).body.size(), body.size());
+            QVERIFY(net->InternetCloseHandle(url));
+        }
+        QCOMPARE(server->requestCount("/many"), 200);
+        QCOMPARE(net->openHandleCount(), 1);
+        QCOMPARE(net->findChildren<QNetworkReply*>().size(), 0);
+    }
+
+    void tenMegabytesArriveIntact() {
+        const QByteArray body = pattern(10 * 1024 * 1024);
+        server->setBody("/big", body);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/big").toLatin1());
+        Download d = readAll(*net, url);
+        QVERIFY(d.ok);
+        QVERIFY(d.body == body);
+    }
+
+private:
+    std::unique_ptr<HttpTestServer> server;
+    std::unique_ptr<QtInternet> net;
+    InternetHandle session = 0;
+};
+
+QTEST_MAIN(TestQtInternet)
+#include "tst_qt_internet.moc"

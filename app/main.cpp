@@ -1,10 +1,22 @@
+#include "mainwindow/form1.h"
+#include "platform/qt_basic_services.h"
+#include "platform/qt_platform.h"
+
 #include <QApplication>
-#include <QWidget>
+
+#include <unistd.h>
 
 int main(int argc, char** argv) {
+    // The web engine's sandbox refuses to run as root.
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QWidget w;
-    w.setWindowTitle(QStringLiteral("Vigilo"));
-    w.show();
+
+    QtPlatform platform;
+    Form1 window(platform.platform());
+    platform.messages().setParentWindow(&window);
+    window.centreOnScreen();
+    window.show();
     return app.exec();
 }

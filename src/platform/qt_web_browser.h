@@ -6,7 +6,7 @@
 #include <QString>
 #include <QUrl>
 
-class QWebEngineView;
+#include <QWebEngineView>
 
 // The browser pane on the platform's web engine. Requests go straight to the
 // view and return at once; the program listens to none of its signals.

@@ -1,0 +1,52 @@
+#include "platform/qt_platform.h"
+
+#include "platform/qt_basic_services.h"
+#include "platform/qt_internet.h"
+#include "platform/qt_media_service.h"
+#include "platform/qt_short_path_service.h"
+#include "platform/qt_web_browser.h"
+
+#include <QDir>
+
+namespace {
+
+// Home is the start page the window opens with.
+QString startPage(const ProgramInfo& program) {
+    return program.folder() + QDir::separator() + QStringLiteral("start.htm");
+}
+
+} // namespace
+
+struct QtPlatform::Services {
+    QtProgramInfo program;
+    QtInternet internet;
+    QtWebBrowser browser{startPage(program)};
+    QtMediaService media;
+    QtShortPathService shortPath;
+    QtMessageBoxes messages;
+    QtBusyPointer pointer;
+    QtEventPump events;
+};
+
+QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
+    Services& s = *services_;
+    platform_.internet = &s.internet;
+    platform_.browser = &s.browser;
+    platform_.media = &s.media;
+    platform_.shortPath = &s.shortPath;
+    platform_.messages = &s.messages;
+    platform_.pointer = &s.pointer;
+    platform_.events = &s.events;
+    platform_.program = &s.program;
+    platform_.random = makeClockSeededRandom();
+}
+
+QtPlatform::~QtPlatform() = default;
+
+QtMessageBoxes& QtPlatform::messages() {
+    return services_->messages;
+}
+
+QtWebBrowser& QtPlatform::browser() {
+    return services_->browser;
+}

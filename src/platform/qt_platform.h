@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <memory>
+
+class QtInternet;
+class QtMediaService;
+class QtMessageBoxes;
+class QtShortPathService;
+class QtWebBrowser;
+
+// The real machine: one of each service, alive as long as this object. Needs
+// a running QApplication.
+class QtPlatform {
+public:
+    QtPlatform();
+    ~QtPlatform();
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
+
+    Platform platform() const { return platform_; }
+    // Message boxes stay on top of the window they are parented to.
+    QtMessageBoxes& messages();
+    QtWebBrowser& browser();
+
+private:
+    struct Services;
+    std::unique_ptr<Services> services_;
+    Platform platform_;
+};

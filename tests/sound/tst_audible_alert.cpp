@@ -1,0 +1,296 @@
+// Plays through the real media service into a private sound server whose only
+// output is a null sink, records that sink and measures what came out.
+
+#include "platform/qt_media_service.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <numbers>
+
+#include <signal.h>
+#include <sys/prctl.h>
+
+namespace {
+
+constexpr const char* kHelperSwitch = "--play-through-media-service";
+constexpr int kRate = 44100;
+constexpr int kBytesPerSecond = kRate * 2; // recorded as 16-bit mono
+
+// A 16-bit mono PCM tone, header written by hand.
+QByteArray toneWave(double seconds, double hertz, double amplitude) {
+    const int frames = static_cast<int>(seconds * kRate);
+    QByteArray data(frames * 2, Qt::Uninitialized);
+    for (int i = 0; i < frames; ++i) {
+        const double v = amplitude * std::sin(2 * std::numbers::pi * hertz * i / kRate);
+        qToLittleEndian<qint16>(static_cast<qint16>(std::lround(v * 32767)), data.data() + 2 * i);
+    }
+    QByteArray wav;
+    auto u32 = [&wav](quint32 v) {
+        char b[4];
+        qToLittleEndian(v, b);
+        wav.append(b, 4);
+    };
+    auto u16 = [&wav](quint16 v) {
+        char b[2];
+        qToLittleEndian(v, b);
+        wav.append(b, 2);
+    };
+    wav.append("RIFF");
+    u32(36 + data.size());
+    wav.append("WAVEfmt ");
+    u32(16);
+    u16(1); // PCM
+    u16(1); // mono
+    u32(kRate);
+    u32(kRate * 2);
+    u16(2);
+    u16(16);
+    wav.append("data");
+    u32(data.size());
+    return wav + data;
+}
+
+// The sound server dies with the test, whatever way the test ends.
+void dieWithParent() {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+}
+
+// Runs in the child: sends "play <path>" `count` times, reports the results
+// and waits until every sound is over.
+int playHelper(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    const QByteArray path = argv[2];
+    const int count = argc > 3 ? QByteArray(argv[3]).toInt() : 1;
+    QtMediaService media;
+    int first = -1;
+    for (int i = 0; i < count; ++i) {
+        const int result = media.mciSendString(QByteArrayLiteral("play ") + path);
+        if (first < 0)
+            first = result;
+    }
+    std::printf("result %d\nstarted %d\n", first, media.playing());
+    QDeadlineTimer deadline(15000);
+    while (media.playing() > 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    std::printf("left %d\n", media.playing());
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+class TestAudibleAlert : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void toneIsHeard();
+    void overlappingPlaysAreHeardAndReleased();
+    void missingFileIsSilent();
+
+private:
+    struct Playback {
+        int result = -1;
+        int started = -1;
+        int left = -1;
+        double rms = -1;
+    };
+    Playback playAndRecord(const QString& path, int count);
+    bool serverAnswers();
+    QProcessEnvironment clientEnvironment() const;
+
+    QTemporaryDir dir_;
+    QString socket_;
+    std::unique_ptr<QProcess> server_;
+};
+
+// Runs one check inside playAndRecord and gives up at its first failure.
+#define STEP(check)                                                                                \
+    [&] { check; }();                                                                              \
+    if (QTest::currentTestFailed())                                                                \
+        return out;
+
+QProcessEnvironment TestAudibleAlert::clientEnvironment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), dir_.filePath(QStringLiteral("home")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.filePath(QStringLiteral("run")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("home/.config")));
+    env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + socket_);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    env.remove(QStringLiteral("DISPLAY"));
+    return env;
+}
+
+bool TestAudibleAlert::serverAnswers() {
+    QProcess pactl;
+    pactl.setProcessEnvironment(clientEnvironment());
+    pactl.start(QStringLiteral("pactl"),
+                {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")});
+    return pactl.waitForFinished(5000) && pactl.exitCode() == 0 &&
+           pactl.readAllStandardOutput().contains("vigilo_null");
+}
+
+void TestAudibleAlert::initTestCase() {
+    for (const char* tool : {"pulseaudio", "pactl", "parec", "sox"})
+        QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(),
+                 qPrintable(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(tool))));
+    QVERIFY(dir_.isValid());
+    QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("home/.config")));
+    QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("run")));
+    QVERIFY(QFile::setPermissions(dir_.filePath(QStringLiteral("run")),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ExeOwner));
+    socket_ = dir_.filePath(QStringLiteral("native"));
+
+    server_ = std::make_unique<QProcess>();
+    server_->setProcessEnvironment(clientEnvironment());
+    server_->setChildProcessModifier(dieWithParent);
+    server_->setStandardOutputFile(dir_.filePath(QStringLiteral("server.log")));
+    server_->setStandardErrorFile(dir_.filePath(QStringLiteral("server.log")), QIODevice::Append);
+    server_->start(
+        QStringLiteral("pulseaudio"),
+        {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+         QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
+         QStringLiteral("--disallow-module-loading"), QStringLiteral("--log-target=stderr"),
+         QStringLiteral("--load=module-null-sink sink_name=vigilo_null"),
+         QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socket_});
+    QVERIFY2(server_->waitForStarted(10000), qPrintable(server_->errorString()));
+    QTRY_VERIFY2_WITH_TIMEOUT(server_->state() == QProcess::Running && serverAnswers(),
+                              "the sound server did not come up (see server.log)", 20000);
+}
+
+void TestAudibleAlert::cleanupTestCase() {
+    if (!server_)
+        return;
+    server_->terminate();
+    if (!server_->waitForFinished(5000)) {
+        server_->kill();
+        server_->waitForFinished(5000);
+    }
+    QCOMPARE(server_->state(), QProcess::NotRunning);
+}
+
+TestAudibleAlert::Playback TestAudibleAlert::playAndRecord(const QString& path, int count) {
+    Playback out;
+    const QString recording = dir_.filePath(QStringLiteral("recording.raw"));
+    QFile::remove(recording);
+    auto recorded = [&recording] { return QFileInfo(recording).size(); };
+
+    QProcess recorder;
+    recorder.setProcessEnvironment(clientEnvironment());
+    recorder.setChildProcessModifier(dieWithParent);
+    recorder.setStandardOutputFile(recording);
+    recorder.start(QStringLiteral("parec"),
+                   {QStringLiteral("-d"), QStringLiteral("vigilo_null.monitor"),
+                    QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
+                    QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=20")});
+    STEP(QVERIFY(recorder.waitForStarted(10000)))
+    // The monitor delivers silence all the time: data means we are listening.
+    STEP(QTRY_VERIFY_WITH_TIMEOUT(recorded() > 0, 10000))
+
+    QProcess player;
+    player.setProcessEnvironment(clientEnvironment());
+    player.start(QCoreApplication::applicationFilePath(),
+                 {QString::fromLatin1(kHelperSwitch), path, QString::number(count)});
+    STEP(QVERIFY(player.waitForFinished(30000)))
+    STEP(QCOMPARE(player.exitStatus(), QProcess::NormalExit))
+    const QByteArray report = player.readAllStandardOutput();
+    auto field = [&report](const char* name) {
+        const QRegularExpression re(QString::fromLatin1(name) + QStringLiteral(" (-?\\d+)"));
+        const auto m = re.match(QString::fromLatin1(report));
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    };
+    out.result = field("result");
+    out.started = field("started");
+    out.left = field("left");
+
+    // Keep listening a little longer for whatever the server still holds.
+    const qint64 atEnd = recorded();
+    STEP(QTRY_VERIFY_WITH_TIMEOUT(recorded() >= atEnd + kBytesPerSecond / 2, 10000))
+    recorder.terminate();
+    if (!recorder.waitForFinished(5000))
+        recorder.kill();
+
+    QProcess sox;
+    sox.start(QStringLiteral("sox"),
+              {QStringLiteral("-t"), QStringLiteral("raw"), QStringLiteral("-r"),
+               QStringLiteral("44100"), QStringLiteral("-e"), QStringLiteral("signed-integer"),
+               QStringLiteral("-b"), QStringLiteral("16"), QStringLiteral("-c"),
+               QStringLiteral("1"), recording, QStringLiteral("-n"), QStringLiteral("stat")});
+    STEP(QVERIFY(sox.waitForFinished(30000)))
+    const QString stat = QString::fromLatin1(sox.readAllStandardError());
+    const auto m =
+        QRegularExpression(QStringLiteral("RMS\\s+amplitude:\\s+([0-9.eE+-]+)")).match(stat);
+    STEP(QVERIFY2(m.hasMatch(), qPrintable(stat)))
+    out.rms = m.captured(1).toDouble();
+    qInfo("report: %s rms %g over %lld bytes", report.simplified().constData(), out.rms,
+          recorded());
+    return out;
+}
+
+void TestAudibleAlert::toneIsHeard() {
+    const QString path = dir_.filePath(QStringLiteral("tone 440.wav")); // a blank, too
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(toneWave(1.0, 440, 0.5));
+    f.close();
+    const Playback p = playAndRecord(path, 1);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(p.result, int(QtMediaService::Ok));
+    QCOMPARE(p.started, 1);
+    QCOMPARE(p.left, 0);
+    // A 0.5 sine has an RMS of 0.35; even diluted by the silence around it
+    // it stays far above the 0 of an idle sink.
+    QVERIFY2(p.rms > 0.05, qPrintable(QString::number(p.rms)));
+}
+
+void TestAudibleAlert::overlappingPlaysAreHeardAndReleased() {
+    const QString path = dir_.filePath(QStringLiteral("short.wav"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(toneWave(0.5, 440, 0.3));
+    f.close();
+    const Playback p = playAndRecord(path, 2);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(p.result, int(QtMediaService::Ok));
+    QCOMPARE(p.started, 2);
+    QCOMPARE(p.left, 0);
+    QVERIFY2(p.rms > 0.02, qPrintable(QString::number(p.rms)));
+}
+
+void TestAudibleAlert::missingFileIsSilent() {
+    const Playback p = playAndRecord(dir_.filePath(QStringLiteral("gone.wav")), 1);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(p.result, int(QtMediaService::FileNotFound));
+    QCOMPARE(p.started, 0);
+    QVERIFY2(p.rms < 0.001, qPrintable(QString::number(p.rms)));
+}
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && qstrcmp(argv[1], kHelperSwitch) == 0)
+        return playHelper(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestAudibleAlert test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_audible_alert.moc"

@@ -1,0 +1,436 @@
+#include "fake_platform.h"
+#include "mainwindow/twips.h"
+#include "platform/qt_short_path_service.h"
+#include "sound/drive_list.h"
+#include "sound/file_list.h"
+#include "sound/folder_list.h"
+#include "sound/form3.h"
+#include "sound/wave_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+void touch(const QString& path) {
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    f.write("RIFF");
+}
+
+// The item whose entry (indentation aside) is `name`.
+QListWidgetItem* itemNamed(QListWidget* list, const QString& name) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text().trimmed() == name)
+            return list->item(i);
+    return nullptr;
+}
+
+QStringList entries(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text().trimmed();
+    return out;
+}
+
+// Answers with a fixed buffer content, to probe how OK reads the result.
+class ScriptedShortPath : public ShortPathService {
+public:
+    std::uint32_t GetShortPathName(const QByteArray& longPath, char* buffer,
+                                   std::uint32_t length) override {
+        asked.append(longPath);
+        lengths.append(length);
+        if (answer.isNull())
+            return 0;
+        std::memcpy(buffer, answer.constData(), static_cast<size_t>(answer.size()));
+        return static_cast<std::uint32_t>(answer.size());
+    }
+    QByteArray answer; // written as is, NUL included if wanted
+    QList<QByteArray> asked;
+    QList<std::uint32_t> lengths;
+};
+
+} // namespace
+
+class TestForm3 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void windowIsAFixedToolWindow();
+    void controlsFollowTheLayoutTable_data();
+    void controlsFollowTheLayoutTable();
+    void tabOrder();
+    void startsOnTheCurrentFolderAndDrive();
+    void listsOnlyWaveFiles();
+    void movingIntoASubfolderRelistsTheFiles();
+    void okStoresTheChosenFileAndHides();
+    void okInAFolderWithBlanks();
+    void okWithoutSelectionAsksForAFile();
+    void okAfterTheFileVanishedAsksForAFile();
+    void okJoinsWithOneSeparatorAndA1000ByteBuffer();
+    void okReadsTheResultUpToTheNul();
+    void okRefusesAnEmptyOrUnterminatedResult_data();
+    void okRefusesAnEmptyOrUnterminatedResult();
+    void okRefusesAPathOutsideTheCodePage();
+    void cancelHidesAndKeepsEverything();
+    void unreadableDriveIsIgnored();
+    void switchingDrivesComesBackToTheSameFolder();
+    void centredOnFirstOpeningOnly();
+
+private:
+    void clickFile(Form3& form, const QString& name);
+    void enterFolder(Form3& form, const QString& name);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString root_;
+    QString oldCurrent_;
+    QtShortPathService shortPath_;
+    FakeMessageBoxes messages_;
+};
+
+void TestForm3::init() {
+    sWaveFile.clear();
+    messages_.shown.clear();
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    root_ = QDir(dir_->path()).canonicalPath();
+    QVERIFY(QDir(root_).mkpath(QStringLiteral("sub folder/deeper")));
+    QVERIFY(QDir(root_).mkpath(QStringLiteral("empty")));
+    touch(root_ + QStringLiteral("/alert.wav"));
+    touch(root_ + QStringLiteral("/LOUD.WAV"));
+    touch(root_ + QStringLiteral("/notes.txt"));
+    touch(root_ + QStringLiteral("/alert.wav.bak"));
+    touch(root_ + QStringLiteral("/sub folder/inner.wav"));
+    touch(root_ + QStringLiteral("/sub folder/readme"));
+    oldCurrent_ = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(root_));
+}
+
+void TestForm3::cleanup() {
+    QDir::setCurrent(oldCurrent_);
+    dir_.reset();
+    sWaveFile.clear();
+}
+
+void TestForm3::clickFile(Form3& form, const QString& name) {
+    QListWidgetItem* item = itemNamed(form.File1, name);
+    QVERIFY2(item, qPrintable(name));
+    QTest::mouseClick(form.File1->viewport(), Qt::LeftButton, {},
+                      form.File1->visualItemRect(item).center());
+    QCOMPARE(form.File1->FileName(), name);
+}
+
+void TestForm3::enterFolder(Form3& form, const QString& name) {
+    QListWidgetItem* item = itemNamed(form.Dir1, name);
+    QVERIFY2(item, qPrintable(name));
+    form.Dir1->scrollToItem(item);
+    // A real double click starts with a press: the view acts only on the
+    // entry that was pressed.
+    const QPoint at = form.Dir1->visualItemRect(item).center();
+    QTest::mouseClick(form.Dir1->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(form.Dir1->viewport(), Qt::LeftButton, {}, at);
+}
+
+void TestForm3::windowIsAFixedToolWindow() {
+    Form3 form(shortPath_, messages_);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Select wav file:"));
+    QVERIFY(form.isWindow());
+    QCOMPARE(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    QVERIFY(!(form.windowFlags() & Qt::WindowMinMaxButtonsHint));
+    QCOMPARE(form.windowModality(), Qt::NonModal);
+    const double scale = twips::pixelsPerTwip(&form);
+    const QSize client(twips::toPixels(4455, scale), twips::toPixels(5340, scale));
+    QCOMPARE(form.size(), client);
+    QCOMPARE(form.minimumSize(), client);
+    QCOMPARE(form.maximumSize(), client);
+
+    // Still a window of its own when the main window owns it.
+    QWidget owner;
+    auto* owned = new Form3(shortPath_, messages_, &owner);
+    QVERIFY(owned->isWindow());
+    QVERIFY(owned->isHidden());
+}
+
+void TestForm3::controlsFollowTheLayoutTable_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<float>>("box");
+    QTest::newRow("Drive1") << "Drive1" << QString() << QList<float>{120, 120, 4215, 315};
+    QTest::newRow("Dir1") << "Dir1" << QString() << QList<float>{0, 600, 4455, 1890};
+    QTest::newRow("Label1") << "Label1"
+                            << "Select file" << QList<float>{0, 2520, 4335, 255};
+    QTest::newRow("File1") << "File1" << QString() << QList<float>{0, 2760, 4455, 1845};
+    QTest::newRow("Command1") << "Command1"
+                              << "&OK" << QList<float>{120, 4800, 2055, 375};
+    QTest::newRow("Command2") << "Command2"
+                              << "&Cancel" << QList<float>{2280, 4800, 2055, 375};
+}
+
+void TestForm3::controlsFollowTheLayoutTable() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QList<float>, box);
+    Form3 form(shortPath_, messages_);
+    auto* control = form.findChild<QWidget*>(name);
+    QVERIFY(control);
+    const twips::Rect r = twips::geometry(control);
+    QCOMPARE(QList<float>({r.left, r.top, r.width, r.height}), box);
+    if (auto* button = qobject_cast<QPushButton*>(control))
+        QCOMPARE(button->text(), text);
+    if (auto* label = qobject_cast<QLabel*>(control))
+        QCOMPARE(label->text(), text);
+}
+
+void TestForm3::tabOrder() {
+    Form3 form(shortPath_, messages_);
+    QList<QWidget*> order{form.Drive1, form.Dir1, form.Command1, form.Command2, form.File1};
+    for (int i = 0; i + 1 < order.size(); ++i) {
+        QWidget* next = order[i]->nextInFocusChain();
+        while (next->focusPolicy() == Qt::NoFocus || !order.contains(next))
+            next = next->nextInFocusChain();
+        QCOMPARE(next, order[i + 1]);
+    }
+    QCOMPARE(form.Label1->focusPolicy(), Qt::NoFocus);
+}
+
+void TestForm3::startsOnTheCurrentFolderAndDrive() {
+    Form3 form(shortPath_, messages_);
+    QCOMPARE(form.Dir1->Path(), root_);
+    QCOMPARE(form.File1->Path(), root_);
+    QCOMPARE(form.Drive1->Drive(), QStorageInfo(root_).rootPath());
+    QCOMPARE(form.File1->Pattern(), QStringLiteral("*.wav"));
+    QCOMPARE(form.File1->FileName(), QString());
+    // The folder list runs from the root down to the folder in view, then
+    // holds its subfolders.
+    const QStringList dirs = entries(form.Dir1);
+    QCOMPARE(dirs.first(), QStringLiteral("/"));
+    QCOMPARE(dirs.mid(dirs.size() - 3),
+             QStringList({QFileInfo(root_).fileName(), "empty", "sub folder"}));
+    QCOMPARE(form.Dir1->currentItem()->data(FolderList::PathRole).toString(), root_);
+}
+
+void TestForm3::listsOnlyWaveFiles() {
+    Form3 form(shortPath_, messages_);
+    QCOMPARE(entries(form.File1), QStringList({"alert.wav", "LOUD.WAV"}));
+    QCOMPARE(form.File1->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+void TestForm3::movingIntoASubfolderRelistsTheFiles() {
+    Form3 form(shortPath_, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QSignalSpy changed(form.Dir1, &FolderList::changed);
+
+    enterFolder(form, QStringLiteral("sub folder"));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(form.Dir1->Path(), root_ + QStringLiteral("/sub folder"));
+    QCOMPARE(form.File1->Path(), root_ + QStringLiteral("/sub folder"));
+    QCOMPARE(entries(form.File1), QStringList({"inner.wav"}));
+    QCOMPARE(entries(form.Dir1).mid(entries(form.Dir1).size() - 2),
+             QStringList({"sub folder", "deeper"}));
+
+    // Back up through the folder's entry in the chain above.
+    enterFolder(form, QFileInfo(root_).fileName());
+    QCOMPARE(form.Dir1->Path(), root_);
+    QCOMPARE(entries(form.File1), QStringList({"alert.wav", "LOUD.WAV"}));
+
+    enterFolder(form, QStringLiteral("empty"));
+    QCOMPARE(form.File1->count(), 0);
+}
+
+void TestForm3::okStoresTheChosenFileAndHides() {
+    Form3 form(shortPath_, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    clickFile(form, QStringLiteral("LOUD.WAV"));
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(sWaveFile, root_ + QStringLiteral("/LOUD.WAV"));
+    QVERIFY(form.isHidden());
+    QVERIFY(messages_.shown.isEmpty());
+}
+
+void TestForm3::okInAFolderWithBlanks() {
+    Form3 form(shortPath_, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    enterFolder(form, QStringLiteral("sub folder"));
+    clickFile(form, QStringLiteral("inner.wav"));
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(sWaveFile, root_ + QStringLiteral("/sub folder/inner.wav"));
+    QVERIFY(form.isHidden());
+}
+
+void TestForm3::okWithoutSelectionAsksForAFile() {
+    sWaveFile = QStringLiteral("/earlier/choice.wav");
+    Form3 form(shortPath_, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(messages_.shown.size(), 1);
+    QCOMPARE(messages_.shown[0].first, QStringLiteral("You must select a file !"));
+    QCOMPARE(messages_.shown[0].second, QStringLiteral("Hey.."));
+    QVERIFY(form.isVisible());
+    QCOMPARE(sWaveFile, QStringLiteral("/earlier/choice.wav"));
+}
+
+void TestForm3::okAfterTheFileVanishedAsksForAFile() {
+    Form3 form(shortPath_, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    clickFile(form, QStringLiteral("alert.wav"));
+    QVERIFY(QFile::remove(root_ + QStringLiteral("/alert.wav")));
+    form.Command1_Click();
+    QCOMPARE(messages_.shown.size(), 1);
+    QVERIFY(form.isVisible());
+    QVERIFY(sWaveFile.isEmpty());
+}
+
+void TestForm3::okJoinsWithOneSeparatorAndA1000ByteBuffer() {
+    FakeShortPath recorder;
+    Form3 form(recorder, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    clickFile(form, QStringLiteral("alert.wav"));
+    form.Command1_Click();
+    QCOMPARE(recorder.asked.value(0), (root_ + QStringLiteral("/alert.wav")).toLatin1());
+
+    // At the root the folder already ends in the separator.
+    form.Dir1->setPath(QStringLiteral("/"));
+    form.Command1_Click();
+    QCOMPARE(recorder.asked.value(1), QByteArray("/"));
+
+    ScriptedShortPath scripted;
+    Form3 other(scripted, messages_);
+    other.Command1_Click();
+    QCOMPARE(scripted.lengths, QList<std::uint32_t>{1000});
+}
+
+void TestForm3::okReadsTheResultUpToTheNul() {
+    ScriptedShortPath scripted;
+    scripted.answer = QByteArray("/x/a b.wav\0tail", 15);
+    Form3 form(scripted, messages_);
+    form.show();
+    form.Command1_Click();
+    QCOMPARE(sWaveFile, QStringLiteral("/x/a b.wav"));
+    QVERIFY(form.isHidden());
+
+    // The code page maps each byte to one character.
+    scripted.answer = QByteArray("/x/\xe9t\xe9.wav\0", 12);
+    form.show();
+    form.Command1_Click();
+    QCOMPARE(sWaveFile, QStringLiteral("/x/\u00e9t\u00e9.wav"));
+}
+
+void TestForm3::okRefusesAnEmptyOrUnterminatedResult_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("nothing written") << QByteArray();
+    QTest::newRow("only the NUL") << QByteArray("\0", 1);
+    QTest::newRow("no NUL") << QByteArray("/x/a.wav");
+}
+
+void TestForm3::okRefusesAnEmptyOrUnterminatedResult() {
+    QFETCH(QByteArray, answer);
+    ScriptedShortPath scripted;
+    scripted.answer = answer;
+    sWaveFile = QStringLiteral("/kept.wav");
+    Form3 form(scripted, messages_);
+    form.show();
+    form.Command1_Click();
+    QCOMPARE(sWaveFile, QStringLiteral("/kept.wav"));
+    QCOMPARE(messages_.shown.size(), 1);
+    QVERIFY(form.isVisible());
+}
+
+void TestForm3::okRefusesAPathOutsideTheCodePage() {
+    const QString folder = root_ + QStringLiteral("/\u03a9mega");
+    QVERIFY(QDir().mkpath(folder));
+    touch(folder + QStringLiteral("/a.wav"));
+    FakeShortPath recorder;
+    Form3 form(recorder, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.Dir1->setPath(folder);
+    clickFile(form, QStringLiteral("a.wav"));
+    form.Command1_Click();
+    QVERIFY(recorder.asked.isEmpty());
+    QCOMPARE(messages_.shown.size(), 1);
+    QVERIFY(sWaveFile.isEmpty());
+}
+
+void TestForm3::cancelHidesAndKeepsEverything() {
+    sWaveFile = QStringLiteral("/earlier/choice.wav");
+    Form3 form(shortPath_, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    enterFolder(form, QStringLiteral("sub folder"));
+    clickFile(form, QStringLiteral("inner.wav"));
+    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QVERIFY(form.isHidden());
+    QCOMPARE(sWaveFile, QStringLiteral("/earlier/choice.wav"));
+    form.show();
+    QCOMPARE(form.Dir1->Path(), root_ + QStringLiteral("/sub folder"));
+    QCOMPARE(form.File1->FileName(), QStringLiteral("inner.wav"));
+    QVERIFY(messages_.shown.isEmpty());
+}
+
+void TestForm3::unreadableDriveIsIgnored() {
+    Form3 form(shortPath_, messages_);
+    form.Drive1->addItem(QStringLiteral("/no/such/drive"), QStringLiteral("/no/such/drive"));
+    form.Drive1->setCurrentIndex(form.Drive1->count() - 1);
+    QCOMPARE(form.Drive1->Drive(), QStringLiteral("/no/such/drive"));
+    QCOMPARE(form.Dir1->Path(), root_);
+    QCOMPARE(entries(form.File1), QStringList({"alert.wav", "LOUD.WAV"}));
+    QVERIFY(messages_.shown.isEmpty());
+}
+
+void TestForm3::switchingDrivesComesBackToTheSameFolder() {
+    Form3 form(shortPath_, messages_);
+    const QString home = form.Drive1->Drive();
+    int other = -1;
+    for (int i = 0; i < form.Drive1->count() && other < 0; ++i) {
+        const QFileInfo info(form.Drive1->itemData(i).toString());
+        if (info.filePath() != home && info.isDir() && info.isReadable() && info.isExecutable())
+            other = i;
+    }
+    if (other < 0)
+        QSKIP("only one readable file system is mounted");
+    const QString otherRoot = form.Drive1->itemData(other).toString();
+    form.Drive1->setCurrentIndex(other);
+    QCOMPARE(form.Dir1->Path(), QDir::cleanPath(otherRoot));
+    QCOMPARE(form.File1->Path(), form.Dir1->Path());
+    form.Drive1->setCurrentIndex(form.Drive1->findData(home));
+    QCOMPARE(form.Dir1->Path(), root_);
+}
+
+void TestForm3::centredOnFirstOpeningOnly() {
+    Form3 form(shortPath_, messages_);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY2((form.frameGeometry().center() - centre).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("centre at %1,%2")
+                            .arg(form.frameGeometry().center().x())
+                            .arg(form.frameGeometry().center().y())));
+    form.move(form.pos() + QPoint(-40, 30));
+    const QPoint moved = form.pos();
+    form.hide();
+    form.show();
+    QCOMPARE(form.pos(), moved);
+}
+
+QTEST_MAIN(TestForm3)
+#include "tst_form3.moc"

@@ -1,7 +1,7 @@
 #include "platform/qt_media_service.h"
 
-#include <QFile>
 #include <QAudioDevice>
+#include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QSoundEffect>

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -201,6 +202,7 @@ private slots:
         f.List1->addItem(QString()); // an empty entry, as read from a file
         type(f, QStringLiteral("y"));
         type(f, QStringLiteral("y"));
+        QTest::keyClicks(f.Text2, QStringLiteral("half typed"));
         QStringList combo2AtMessage;
         bool frameOpenAtMessage = true;
         fp_->messages.whileOpen = [&] {
@@ -217,6 +219,7 @@ private slots:
         QCOMPARE(f.Combo2->currentIndex(), -1);
         QCOMPARE(f.Combo2->currentText(), QString());
         QVERIFY(!f.Frame1->isVisible());
+        QCOMPARE(f.Text2->text(), QStringLiteral("half typed"));
     }
 
     void emptyLineFromTheFileIsWrittenBack() {
@@ -259,14 +262,6 @@ private slots:
         QCOMPARE(itemsOf(f.List1), (QStringList{"a", "b"}));
         // Text2 keeps what was typed across closing.
         QCOMPARE(f.Text2->text(), QStringLiteral("pending"));
-    }
-
-    void text2SurvivesASave() {
-        Form1& f = startAndOpen("a\r\n");
-        QTest::keyClicks(f.Text2, QStringLiteral("half typed"));
-        QTest::mouseClick(f.Command5, Qt::LeftButton);
-        QCOMPARE(fp_->messages.shown, QList{kSaved});
-        QCOMPARE(f.Text2->text(), QStringLiteral("half typed"));
     }
 
     void failedSaveKeepsEverything_data() {
@@ -315,14 +310,22 @@ private slots:
         QCOMPARE(readRandomList(listPath()), working);
     }
 
-    void editorLeavesTheRunningMonitorAlone() {
-        Form1& f = startAndOpen("a\r\n");
+    void nextRandomPickDrawsFromTheSavedList() {
+        Form1& f = startAndOpen("old1\r\nold2\r\nold3\r\n");
         QTest::mouseClick(f.Command9, Qt::LeftButton);
-        type(f, QStringLiteral("b"));
-        // Until Save succeeds, the live list is the old one.
-        QCOMPARE(itemsOf(f.Combo2), QStringList{"a"});
+        type(f, QStringLiteral("new1"));
+        type(f, QStringLiteral("new2"));
         QTest::mouseClick(f.Command5, Qt::LeftButton);
-        QCOMPARE(itemsOf(f.Combo2), QStringList{"b"});
+        QCOMPARE(fp_->messages.shown, QList{kSaved});
+        fp_->browser.navigated.clear();
+        // A period end with the URL box empty picks from the live list.
+        QVERIFY(f.Option1->isChecked() && f.Text1->text().isEmpty());
+        for (double draw : {0.9, 0.1, 0.6}) {
+            fp_->draws.push_back(draw);
+            f.lCountdown = 0;
+            f.Timer1_Timer();
+        }
+        QCOMPARE(fp_->browser.navigated, (QStringList{"new2", "new1", "new2"}));
     }
 };
 

@@ -151,15 +151,6 @@ private slots:
         QCOMPARE(readBytes(path()), QByteArray("old\r\nlist\r\n"));
     }
 
-    void failureMessageNamesTheEntry() {
-        try {
-            SaveRandomList(path(), {"ok", QStringLiteral("\u0100")});
-            QFAIL("save accepted a character the file cannot hold");
-        } catch (const std::runtime_error& e) {
-            QVERIFY2(QByteArray(e.what()).contains("entry 2"), e.what());
-        }
-    }
-
     void saveIntoAFolderThatCannotExistFails() {
         // A regular file in place of the folder stops even root.
         const QString notAFolder = dir_.filePath(QStringLiteral("plain-file"));

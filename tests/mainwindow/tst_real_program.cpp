@@ -1,0 +1,152 @@
+#include "fake_platform.h"
+#include "mainwindow/form1.h"
+#include "platform/qt_web_browser.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QWebEngineView>
+#include <QtTest>
+
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPageTimeoutMs = 60000;
+
+QString binDir() {
+    return qEnvironmentVariable("VIGILO_BIN_DIR");
+}
+QString startPagePath() {
+    return binDir() + QStringLiteral("/start.htm");
+}
+
+} // namespace
+
+// The real browser pane and the real executable, offscreen.
+class TstRealProgram : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QVERIFY2(!binDir().isEmpty(), "VIGILO_BIN_DIR is not set");
+        QVERIFY2(QFileInfo::exists(startPagePath()), "the build did not copy start.htm");
+    }
+
+    void addressesAsHandedToTheEngine() {
+        QCOMPARE(QtWebBrowser::urlFor(startPagePath()),
+                 QUrl::fromLocalFile(QFileInfo(startPagePath()).absoluteFilePath()));
+        QCOMPARE(QtWebBrowser::urlFor(QStringLiteral("www.example.org/a.htm")),
+                 QUrl(QStringLiteral("http://www.example.org/a.htm")));
+        QCOMPARE(QtWebBrowser::urlFor(QStringLiteral("https://example.org/?q=1")),
+                 QUrl(QStringLiteral("https://example.org/?q=1")));
+        // A file name that does not exist here is not taken for a file.
+        QCOMPARE(QtWebBrowser::urlFor(QStringLiteral("no-such-page.htm")).scheme(),
+                 QStringLiteral("http"));
+    }
+
+    // The window, with the real pane, opens on the start page.
+    void windowShowsTheStartPage() {
+        FakePlatform fakes;
+        fakes.program.folder_ = QDir::toNativeSeparators(binDir());
+        QtWebBrowser browser;
+        QSignalSpy loaded(browser.view(), &QWebEngineView::loadFinished);
+        Platform platform = fakes.platform();
+        platform.browser = &browser;
+        auto form = std::make_unique<Form1>(platform);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(form->brwWebBrowser->isAncestorOf(browser.view()));
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPageTimeoutMs);
+        QCOMPARE(loaded.last().at(0).toBool(), true);
+        QCOMPARE(browser.view()->url(), QUrl::fromLocalFile(startPagePath()));
+        QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), QStringLiteral("Vigilo - start"),
+                                  kPageTimeoutMs);
+        // The pane fills the width the layout gave it.
+        QCOMPARE(browser.view()->width(), form->brwWebBrowser->width());
+        form.reset();
+        QVERIFY(browser.view()); // the view outlives the window it lodged in
+    }
+
+    void laterRequestReplacesTheEarlierOne() {
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("first.htm"));
+        const QString second = dir.filePath(QStringLiteral("second.htm"));
+        for (const QString& path : {first, second}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("<html><head><title>" + QFileInfo(path).baseName().toLatin1() +
+                    "</title></head></html>");
+        }
+        QtWebBrowser browser(first);
+        browser.view()->resize(400, 300);
+        browser.view()->show();
+        browser.Navigate(first);
+        browser.Navigate(second);
+        QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), QStringLiteral("second"),
+                                  kPageTimeoutMs);
+        QCOMPARE(browser.view()->url(), QUrl::fromLocalFile(second));
+
+        // Home goes to the address given at construction.
+        browser.GoHome();
+        QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), QStringLiteral("first"), kPageTimeoutMs);
+        browser.GoBack();
+        QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), QStringLiteral("second"),
+                                  kPageTimeoutMs);
+        browser.GoForward();
+        QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), QStringLiteral("first"), kPageTimeoutMs);
+    }
+
+    // Nothing listens on port 1 of the loopback: the request returns at once
+    // and the engine ends on its own error page.
+    void unreachableAddressReturnsAtOnce() {
+        QtWebBrowser browser;
+        browser.view()->resize(400, 300);
+        browser.view()->show();
+        QSignalSpy loaded(browser.view(), &QWebEngineView::loadFinished);
+        browser.Navigate(QStringLiteral("http://127.0.0.1:1/"));
+        QCOMPARE(loaded.count(), 0); // Navigate did not wait for the page
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPageTimeoutMs);
+        QCOMPARE(loaded.last().at(0).toBool(), false);
+        browser.Stop();
+        browser.Refresh();
+    }
+
+    // The executable starts, brings up its web engine for the start page and
+    // stays up until it is told to go.
+    void executableStartsAndStaysUp() {
+        QProcess vigilo;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"),
+                   QStringLiteral("qt.webenginecontext.debug=true"));
+        if (geteuid() == 0)
+            env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+        vigilo.setProcessEnvironment(env);
+        vigilo.setProcessChannelMode(QProcess::MergedChannels);
+        vigilo.setWorkingDirectory(QDir::tempPath()); // the start page is found beside the exe
+        QByteArray output;
+        connect(&vigilo, &QProcess::readyRead, this, [&] { output += vigilo.readAll(); });
+        vigilo.start(binDir() + QStringLiteral("/vigilo"), {});
+        QVERIFY(vigilo.waitForStarted());
+        QTRY_VERIFY2_WITH_TIMEOUT(output.contains("GL Type") || output.contains("GLImplementation"),
+                                  output.constData(), kPageTimeoutMs);
+        QCOMPARE(vigilo.state(), QProcess::Running);
+        vigilo.terminate();
+        QVERIFY(vigilo.waitForFinished(30000));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TstRealProgram test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_real_program.moc"

@@ -100,6 +100,18 @@ private slots:
         QVERIFY(f.List1->selectedItems().isEmpty());
     }
 
+    void openShowsTheLastItemOverTypedText() {
+        // With one item the selection does not move, yet the box must show it.
+        Form1& f = startAndOpen("only\r\n");
+        QTest::mouseClick(f.Command6, Qt::LeftButton);
+        f.Combo2->lineEdit()->selectAll();
+        QTest::keyClicks(f.Combo2->lineEdit(), QStringLiteral("typed"));
+        QCOMPARE(f.Combo2->currentIndex(), 0);
+        QTest::mouseClick(f.Command4, Qt::LeftButton);
+        QCOMPARE(f.Combo2->currentText(), QStringLiteral("only"));
+        QCOMPARE(itemsOf(f.List1), QStringList{"only"});
+    }
+
     void openWithEmptyCombo2AndSaveDoesNothing() {
         Form1& f = startAndOpen();
         QVERIFY(f.Frame1->isVisible());

@@ -176,6 +176,22 @@ private slots:
         QCOMPARE(f.List1->count(), 1);
     }
 
+    void addStopsAtTheListLimit() {
+        // Beyond the limit the next start would drop entries: the text stays
+        // in the box instead.
+        Form1& f = startAndOpen();
+        QStringList full;
+        for (int i = 0; i < kMaxRandomListEntries; ++i)
+            full.append(QString::number(i));
+        f.List1->addItems(full);
+        type(f, QStringLiteral("one too many"));
+        QCOMPARE(f.List1->count(), kMaxRandomListEntries);
+        QCOMPARE(f.Text2->text(), QStringLiteral("one too many"));
+        QTest::mouseClick(f.Command9, Qt::LeftButton);
+        QTest::keyClick(f.Text2, Qt::Key_Return);
+        QCOMPARE(itemsOf(f.List1), QStringList{"one too many"});
+    }
+
     void otherKeysDoNotAdd() {
         Form1& f = startAndOpen();
         QTest::keyClicks(f.Text2, QStringLiteral("abc"));

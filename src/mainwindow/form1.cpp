@@ -15,11 +15,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -337,10 +337,32 @@ void Form1::resizeEvent(QResizeEvent* event) {
 
 // The window manager adds its frame after the first resize; the outer size
 // the layout depends on changes then without a resize event of its own.
-void Form1::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
-    if (isVisible() && frameGeometry().size() != lastOuterSize_)
-        Form_Resize();
+bool Form1::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Show:
+    case QEvent::ActivationChange:
+    case QEvent::WindowStateChange:
+        if (isVisible() && outerSize() != lastOuterSize_)
+            Form_Resize();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+// The bottom rows are measured from the outer height of a window with a title
+// bar. Without decorations (no window manager, offscreen) the window system
+// reports little or no frame and the rows would slide under the browser pane,
+// so the outer size is at least the client area plus the style's title bar
+// and borders.
+QSize Form1::outerSize() const {
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QSize framed = size() + QSize(2 * border, title + 2 * border);
+    return frameGeometry().size().expandedTo(framed);
 }
 
 void Form1::centreOnScreen() {
@@ -348,7 +370,7 @@ void Form1::centreOnScreen() {
     if (!s)
         return;
     QRect area = s->availableGeometry();
-    QSize outer = frameGeometry().size();
+    QSize outer = outerSize();
     move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 

@@ -93,6 +93,8 @@ public:
     // The layout pass itself, from the outer (W, H) and client (SW, SH) sizes
     // in twips; Form_Resize reads them from the window.
     void layOut(float W, float H, float SW, float SH);
+    // The window's outer size in pixels, title bar and borders included.
+    QSize outerSize() const;
     // Places the window in the middle of the available screen area.
     void centreOnScreen();
 
@@ -144,7 +146,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

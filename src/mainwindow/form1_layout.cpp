@@ -28,11 +28,9 @@ float heightOf(const QWidget* w) {
 } // namespace
 
 void Form1::Form_Resize() {
-    // The outer size is whatever the window system reports; without
-    // decorations (no window manager, offscreen) it equals the client size.
     const double scale = twips::pixelsPerTwip(this);
-    const QRect outer = frameGeometry();
-    lastOuterSize_ = outer.size();
+    const QSize outer = outerSize();
+    lastOuterSize_ = outer;
     layOut(twips::fromPixels(outer.width(), scale), twips::fromPixels(outer.height(), scale),
            twips::fromPixels(width(), scale), twips::fromPixels(height(), scale));
 }

@@ -221,13 +221,26 @@ private slots:
         const double s = twips::pixelsPerTwip(form.get());
         const float SW = twips::fromPixels(form->width(), s);
         const float SH = twips::fromPixels(form->height(), s);
-        const float W = twips::fromPixels(form->frameGeometry().width(), s);
-        const float H = twips::fromPixels(form->frameGeometry().height(), s);
+        const float W = twips::fromPixels(form->outerSize().width(), s);
+        const float H = twips::fromPixels(form->outerSize().height(), s);
         QCOMPARE(width(*form, "brwWebBrowser"), SW - 200);
         QCOMPARE(height(*form, "brwWebBrowser"), SH - 675 - 700);
         QCOMPARE(top(*form, "Command1"), H - 1400);
         QCOMPARE(width(*form, "Frame1"), W);
         QCOMPARE(width(*form, "picAddress"), SW);
+    }
+
+    // Whatever the window system reports, the monitor's top row must not
+    // slide under the browser pane: without decorations the window is
+    // measured as if it had a title bar and borders.
+    void topRowStaysClearOfTheBrowser() {
+        QVERIFY(form->outerSize().height() > form->height());
+        QVERIFY(form->outerSize().width() >= form->width());
+        const twips::Rect browser = twips::geometry(form->brwWebBrowser);
+        for (const char* name : {"Label6", "Label8", "Label10", "Text1", "Combo1", "Command1"})
+            QVERIFY2(top(*form, name) >= browser.top + browser.height, name);
+        // A real frame, once the window system reports one, is never shrunk.
+        QCOMPARE(form->outerSize().expandedTo(form->frameGeometry().size()), form->outerSize());
     }
 
 private:

@@ -7,20 +7,18 @@
 
 namespace {
 
-struct FoldTable {
+// Latin-1 small letters: A-Z and the accented capitals from 0xC0 to 0xDE,
+// except the multiplication sign, lie 0x20 below their small forms.
+constexpr std::array<std::uint8_t, 256> makeFoldTable() {
     std::array<std::uint8_t, 256> lower{};
-    FoldTable() {
-        for (int b = 0; b < 256; ++b) {
-            const char32_t l = QChar::toLower(static_cast<char32_t>(b));
-            lower[b] = static_cast<std::uint8_t>(l < 256 ? l : b);
-        }
+    for (int b = 0; b < 256; ++b) {
+        const bool capital = (b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7);
+        lower[b] = static_cast<std::uint8_t>(capital ? b + 0x20 : b);
     }
-};
-
-const FoldTable& foldTable() {
-    static const FoldTable table;
-    return table;
+    return lower;
 }
+
+constexpr std::array<std::uint8_t, 256> kLower = makeFoldTable();
 
 bool hasOtherCase(std::uint8_t byte) {
     for (int b = 0; b < 256; ++b)
@@ -39,7 +37,7 @@ bool isCommonInMarkup(std::uint8_t byte) {
 } // namespace
 
 std::uint8_t ByteTokenScanner::fold(std::uint8_t byte) {
-    return foldTable().lower[byte];
+    return kLower[byte];
 }
 
 ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimiters) {
@@ -76,9 +74,8 @@ ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimite
 bool ByteTokenScanner::matchesAt(const char* data, qsizetype at) const {
     const auto* page = reinterpret_cast<const std::uint8_t*>(data) + at;
     const auto* token = reinterpret_cast<const std::uint8_t*>(folded_.constData());
-    const auto& lower = foldTable().lower;
     for (qsizetype i = 0; i < folded_.size(); ++i)
-        if (lower[page[i]] != token[i])
+        if (kLower[page[i]] != token[i])
             return false;
     return true;
 }

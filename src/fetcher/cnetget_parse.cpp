@@ -1,3 +1,4 @@
+#include "fetcher/byte_run_set.h"
 #include "fetcher/byte_token_scanner.h"
 #include "fetcher/cnetget.h"
 
@@ -25,15 +26,20 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         const QByteArray page = sRawHTML;
         const char* data = page.constData();
         const qsizetype size = page.size();
+        // Byte runs already offered in this scan: the same bytes give the same
+        // key, which the collection then holds, so they are skipped cheaply.
+        ByteRunSet offered(data);
         qsizetype at = scanner.findToken(data, size, 0);
         while (at >= 0) {
             const qsizetype value = at + scanner.tokenSize();
             const qsizetype end = scanner.findDelimiter(data, size, value);
             try {
-                const QString item =
-                    StripControlChars(QString::fromLatin1(data + value, end - value));
-                if (!item.isEmpty())
-                    colItems.add(item, item);
+                if (offered.insert(value, end - value)) {
+                    const QString item =
+                        StripControlChars(QString::fromLatin1(data + value, end - value));
+                    if (!item.isEmpty())
+                        colItems.add(item, item);
+                }
             } catch (...) {
                 // One value that cannot be taken does not end the scan.
             }

@@ -1,10 +1,11 @@
 #include "fetcher/keyed_collection.h"
 
 bool KeyedCollection::add(const QString& item, const QString& key) {
-    QString folded = key.toCaseFolded();
-    if (indexByFoldedKey_.contains(folded))
+    // One lookup: a new slot holds 0, a taken one its index plus one.
+    qsizetype& slot = indexByFoldedKey_[key.toCaseFolded()];
+    if (slot != 0)
         return false;
-    indexByFoldedKey_.insert(folded, items_.size());
+    slot = items_.size() + 1;
     items_.append(item);
     return true;
 }

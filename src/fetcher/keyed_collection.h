@@ -19,5 +19,5 @@ public:
 
 private:
     QStringList items_;
-    QHash<QString, qsizetype> indexByFoldedKey_;
+    QHash<QString, qsizetype> indexByFoldedKey_; // folded key -> index + 1
 };

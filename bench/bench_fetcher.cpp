@@ -1,0 +1,178 @@
+#include "bench_registry.h"
+
+#include "fake_platform.h"
+#include "fetcher/cnetget.h"
+#include "http_test_server.h"
+#include "platform/qt_basic_services.h"
+#include "platform/qt_internet.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <algorithm>
+#include <random>
+
+#include <time.h>
+
+namespace {
+
+// About 10 MB of ordinary markup with a link or a source every 100 to 200
+// characters, a fixed sequence so runs compare.
+QByteArray generatedPage(qsizetype size) {
+    std::mt19937 random(2024);
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution(low, high)(random); };
+    static const char* const words[] = {"news",   "the",    "update", "page",    "item",
+                                        "latest", "report", "today",  "archive", "section"};
+    QByteArray page = "<html><head><title>Generated</title></head><body>\n";
+    page.reserve(size + 512);
+    int n = 0;
+    while (page.size() < size) {
+        QByteArray filler;
+        const int gap = pick(60, 150);
+        while (filler.size() < gap) {
+            filler += words[pick(0, 9)];
+            filler += ' ';
+        }
+        ++n;
+        switch (pick(0, 3)) {
+        case 0:
+            page += "<p class=\"text\">" + filler + "<A HREF=\"/articles/" + QByteArray::number(n) +
+                    ".html\">more</A></p>\n";
+            break;
+        case 1:
+            page += "<div>" + filler +
+                    "<a href=\"https://example.com/s?id=" + QByteArray::number(n % 5000) +
+                    "#top\">" + "link</a></div>\n";
+            break;
+        case 2:
+            page += "<span>" + filler + "<img src=\"/images/pic" + QByteArray::number(n % 3000) +
+                    ".png\" alt=\"pic\"></span>\n";
+            break;
+        default:
+            page += "<li>" + filler + "<script SRC=\"/js/lib" + QByteArray::number(n % 40) +
+                    ".js\"></script></li>\n";
+            break;
+        }
+    }
+    return page + "</body></html>\n";
+}
+
+double threadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Best of several runs in processor time of this thread, so that other work
+// on a shared machine does not count against the code measured.
+template <typename Work> double bestCpuSeconds(int runs, Work&& work) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const double start = threadSeconds();
+        work();
+        best = std::min(best, threadSeconds() - start);
+    }
+    return best;
+}
+
+// Best of several runs in wall-clock time: waiting on the network counts.
+template <typename Work> double bestSeconds(int runs, Work&& work) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        best = std::min(best, clock.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+} // namespace
+
+// The scan's two extractions over a large page, against one plain counting
+// pass over the same bytes.
+VIGILO_BENCH(parsehtml) {
+    const QByteArray page = generatedPage(10 * 1024 * 1024);
+    FakeInternet internet;
+    internet.pages["http://bench/"] = {page};
+    QtBusyPointer pointer;
+    QtEventPump events;
+    QtProgramInfo program;
+    CNetGet net(internet, pointer, events, program);
+    net.Init();
+    if (!net.ReadUrl("http://bench/"))
+        return;
+    qsizetype found = 0;
+    const double parse = bestCpuSeconds(7, [&] {
+        KeyedCollection links;
+        KeyedCollection sources;
+        net.ParseHTML(QStringLiteral("A HREF=\""), links, QStringLiteral("\">?#"));
+        net.ParseHTML(QStringLiteral("SRC=\""), sources);
+        found = links.count() + sources.count();
+    });
+    volatile qsizetype sink = 0;
+    const double count =
+        bestCpuSeconds(7, [&] { sink = std::count(page.begin(), page.end(), '"'); });
+    const double chars = static_cast<double>(page.size());
+    report(QStringLiteral("parsehtml_values_found"), static_cast<double>(found));
+    report(QStringLiteral("parsehtml_mchars_per_s"), chars / parse / 1e6);
+    report(QStringLiteral("count_pass_mchars_per_s"), chars / count / 1e6);
+    report(QStringLiteral("parsehtml_vs_count_ratio"), count / parse);
+}
+
+// Whole pages through the real internet layer from the loopback server.
+VIGILO_BENCH(readurl) {
+    HttpTestServer server;
+    QtInternet internet;
+    QtBusyPointer pointer;
+    QtEventPump events;
+    QtProgramInfo program;
+    CNetGet net(internet, pointer, events, program);
+    net.Init();
+    const QByteArray big = generatedPage(10 * 1024 * 1024);
+    server.setBody("/1mb", big.left(1024 * 1024));
+    server.setBody("/10mb", big);
+    const double one = bestSeconds(5, [&] { net.ReadUrl(server.url("/1mb")); });
+    const double ten = bestSeconds(3, [&] { net.ReadUrl(server.url("/10mb")); });
+    report(QStringLiteral("readurl_1mb_ms"), one * 1000);
+    report(QStringLiteral("readurl_10mb_ms"), ten * 1000);
+}
+
+namespace {
+
+double residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+} // namespace
+
+// A monitor left running re-reads its page at every period end: many reads
+// in a row must not make the process grow.
+VIGILO_BENCH(readurl_repeated) {
+    HttpTestServer server;
+    QtInternet internet;
+    QtBusyPointer pointer;
+    QtEventPump events;
+    QtProgramInfo program;
+    CNetGet net(internet, pointer, events, program);
+    net.Init();
+    server.setBody("/page", generatedPage(50 * 1024));
+    for (int i = 0; i < 100; ++i) // let caches and pools settle first
+        net.ReadUrl(server.url("/page"));
+    const double before = residentMb();
+    int failures = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 1000; ++i)
+        failures += net.ReadUrl(server.url("/page")) ? 0 : 1;
+    const double elapsed = clock.nsecsElapsed() / 1e6;
+    report(QStringLiteral("readurl_50kb_x1000_ms"), elapsed);
+    report(QStringLiteral("readurl_x1000_failures"), failures);
+    report(QStringLiteral("readurl_x1000_rss_growth_mb"), residentMb() - before);
+}

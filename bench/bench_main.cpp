@@ -1,0 +1,41 @@
+#include "bench_registry.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdio>
+
+std::vector<BenchEntry>& benchRegistry() {
+    static std::vector<BenchEntry> entries;
+    return entries;
+}
+
+// Peak resident memory of this process so far, in MiB.
+static double peakResidentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+// Runs every registered bench (or those named on the command line) and
+// prints one "name: value" line per figure.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList wanted = app.arguments().mid(1);
+    const BenchReport report = [](const QString& name, double value) {
+        std::printf("%s: %.3f\n", qPrintable(name), value);
+        std::fflush(stdout);
+    };
+    for (const BenchEntry& entry : benchRegistry())
+        if (wanted.isEmpty() || wanted.contains(QString::fromLatin1(entry.name)))
+            entry.run(report);
+    report(QStringLiteral("peak_rss_mb"), peakResidentMb());
+    return 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+// A bench reports its figures through this, one name and value each.
+using BenchReport = std::function<void(const QString& name, double value)>;
+
+struct BenchEntry {
+    const char* name;
+    void (*run)(const BenchReport& report);
+};
+
+// Every bench of the program, in the order their files registered them.
+std::vector<BenchEntry>& benchRegistry();
+
+struct BenchRegistrar {
+    BenchRegistrar(const char* name, void (*run)(const BenchReport&)) {
+        benchRegistry().push_back({name, run});
+    }
+};
+
+// Defines and registers a bench:  VIGILO_BENCH(my_bench) { report("x", 1.0); }
+#define VIGILO_BENCH(name)                                                                         \
+    static void name(const BenchReport& report);                                                   \
+    static const BenchRegistrar name##_registrar(#name, &name);                                    \
+    static void name(const BenchReport& report)

@@ -87,6 +87,8 @@ Form1::~Form1() {
 void Form1::createControls() {
     setWindowTitle(QString::fromLatin1(kCreditLine));
     setWindowIcon(vigiloWindowIcon());
+    // The window's dialog font, which the control sizes were chosen for.
+    setFont(sansSerif(8, 400));
     double scale = twips::pixelsPerTwip(this);
     resize(twips::toPixels(kClientWidth, scale), twips::toPixels(kClientHeight, scale));
 
@@ -357,11 +359,11 @@ bool Form1::event(QEvent* event) {
 // bar. Without decorations (no window manager, offscreen) the window system
 // reports little or no frame and the rows would slide under the browser pane,
 // so the outer size is at least the client area plus the style's title bar
-// and borders.
+// and borders (a title bar of about 28 pixels is what the rows were set for).
 QSize Form1::outerSize() const {
     const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
     const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    const QSize framed = size() + QSize(2 * border, title + 2 * border);
+    const QSize framed = size() + QSize(2 * border, title + border);
     return frameGeometry().size().expandedTo(framed);
 }
 

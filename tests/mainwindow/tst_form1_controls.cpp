@@ -183,6 +183,8 @@ private slots:
     }
 
     void windowAtStart() {
+        QCOMPARE(form->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(form->font().pointSizeF(), 8.0);
         QCOMPARE(form->windowTitle(), form_credit());
         QVERIFY(form->windowTitle().contains(QStringLiteral("Vigilo")));
         QVERIFY(form->windowTitle().contains(QStringLiteral("1.0")));

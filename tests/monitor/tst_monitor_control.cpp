@@ -57,7 +57,6 @@ private slots:
     void unknownIntervalStillFallsBackToSingleMode();
     void startFallsBackToSingleModeWithShortList_data();
     void startFallsBackToSingleModeWithShortList();
-    void startKeepsRandomModeWithTwoEntries();
     void startAcceptsEmptyUrl();
     void stopKeepsCountdownAndReferenceText();
     void restartReloadsFromNewRow();
@@ -145,32 +144,25 @@ void TstMonitorControl::unknownIntervalStillFallsBackToSingleMode() {
 
 void TstMonitorControl::startFallsBackToSingleModeWithShortList_data() {
     QTest::addColumn<int>("entries");
-    QTest::newRow("empty list") << 0;
-    QTest::newRow("one entry") << 1;
+    QTest::addColumn<bool>("randomKept");
+    QTest::newRow("empty list") << 0 << false;
+    QTest::newRow("one entry") << 1 << false;
+    QTest::newRow("two entries") << 2 << true;
 }
 
 void TstMonitorControl::startFallsBackToSingleModeWithShortList() {
     QFETCH(int, entries);
+    QFETCH(bool, randomKept);
     Rig rig;
     for (int i = 0; i < entries; ++i)
         rig.form->Combo2->addItem(QStringLiteral("http://a%1.invalid/").arg(i));
     rig.chooseRandomMode();
     rig.start(QStringLiteral("30 sec"));
     QVERIFY(rig.running());
-    QVERIFY(rig.form->Option1->isChecked());
-    QVERIFY(!rig.form->Option2->isChecked());
-    QVERIFY(singleUrlControlsEnabled(*rig.form));
-}
-
-void TstMonitorControl::startKeepsRandomModeWithTwoEntries() {
-    Rig rig;
-    rig.form->Combo2->addItem(QStringLiteral("http://a.invalid/"));
-    rig.form->Combo2->addItem(QStringLiteral("http://b.invalid/"));
-    rig.chooseRandomMode();
-    rig.start(QStringLiteral("30 sec"));
-    QVERIFY(rig.running());
-    QVERIFY(rig.form->Option2->isChecked());
-    QVERIFY(singleUrlControlsDisabled(*rig.form));
+    QCOMPARE(rig.form->Option2->isChecked(), randomKept);
+    QCOMPARE(rig.form->Option1->isChecked(), !randomKept);
+    QVERIFY(randomKept ? singleUrlControlsDisabled(*rig.form)
+                       : singleUrlControlsEnabled(*rig.form));
 }
 
 void TstMonitorControl::startAcceptsEmptyUrl() {

@@ -35,7 +35,7 @@ private slots:
 };
 
 void TstMonitorEndToEnd::realWindowAlertsOnRealUpdatesOnly() {
-    MonitorRig rig({700, 20000});
+    MonitorRig rig({1500, 20000});
     Form1& form = *rig.form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -90,7 +90,7 @@ void TstMonitorEndToEnd::realWindowAlertsOnRealUpdatesOnly() {
 }
 
 void TstMonitorEndToEnd::periodEndDuringScanMakesNoSecondScan() {
-    MonitorRig rig({700, 20000});
+    MonitorRig rig({1500, 20000});
     Form1& form = *rig.form;
     rig.server.setStall("/slow");
     rig.watch("/slow");
@@ -134,7 +134,7 @@ void TstMonitorEndToEnd::periodEndDuringScanMakesNoSecondScan() {
 }
 
 void TstMonitorEndToEnd::stopStartAndRandomPickDuringScan() {
-    MonitorRig rig({700, 20000});
+    MonitorRig rig({1500, 20000});
     Form1& form = *rig.form;
     const QStringList list{QStringLiteral("http://a.invalid/"), QStringLiteral("http://b.invalid/"),
                            QStringLiteral("http://c.invalid/")};
@@ -167,7 +167,7 @@ void TstMonitorEndToEnd::stopStartAndRandomPickDuringScan() {
 }
 
 void TstMonitorEndToEnd::closingWindowDuringScanEndsProcess() {
-    MonitorRig rig({700, 20000});
+    MonitorRig rig({1500, 20000});
     Form1& form = *rig.form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));

@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -115,8 +118,9 @@ private slots:
         browser.Refresh();
     }
 
-    // The executable starts, brings up its web engine for the start page and
-    // stays up until it is told to go.
+    // The executable starts, shows the start page in its pane (seen from
+    // outside through the engine's remote debugging port) and stays up until
+    // it is told to go.
     void executableStartsAndStaysUp() {
         QProcess vigilo;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -125,6 +129,14 @@ private slots:
                    QStringLiteral("qt.webenginecontext.debug=true"));
         if (geteuid() == 0)
             env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+        quint16 port = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            port = probe.serverPort();
+        }
+        env.insert(QStringLiteral("QTWEBENGINE_REMOTE_DEBUGGING"),
+                   QStringLiteral("127.0.0.1:") + QString::number(port));
         vigilo.setProcessEnvironment(env);
         vigilo.setProcessChannelMode(QProcess::MergedChannels);
         vigilo.setWorkingDirectory(QDir::tempPath()); // the start page is found beside the exe
@@ -134,6 +146,29 @@ private slots:
         QVERIFY(vigilo.waitForStarted());
         QTRY_VERIFY2_WITH_TIMEOUT(output.contains("GL Type") || output.contains("GLImplementation"),
                                   output.constData(), kPageTimeoutMs);
+
+        // Ask the engine which pages it shows until the start page is among them.
+        QNetworkAccessManager net;
+        const QUrl pages(QStringLiteral("http://127.0.0.1:%1/json").arg(port));
+        const QByteArray startUrl = QUrl::fromLocalFile(startPagePath()).toEncoded();
+        QByteArray answer;
+        QNetworkReply* pending = nullptr;
+        bool shown = false;
+        auto ask = [&] {
+            if (shown || (pending && !pending->isFinished()))
+                return shown;
+            if (pending) {
+                answer = pending->readAll();
+                pending->deleteLater();
+                pending = nullptr;
+            }
+            // The title only shows once the page has loaded.
+            shown = answer.contains(startUrl) && answer.contains("Vigilo - start");
+            if (!shown)
+                pending = net.get(QNetworkRequest(pages));
+            return shown;
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(ask(), answer.constData(), kPageTimeoutMs);
         QCOMPARE(vigilo.state(), QProcess::Running);
         vigilo.terminate();
         QVERIFY(vigilo.waitForFinished(30000));

@@ -101,6 +101,7 @@ private slots:
     void toneIsHeard();
     void overlappingPlaysAreHeardAndReleased();
     void missingFileIsSilent();
+    void undecodableWaveIsSilentAndReleased();
 
 private:
     struct Playback {
@@ -281,6 +282,25 @@ void TestAudibleAlert::missingFileIsSilent() {
         return;
     QCOMPARE(p.result, int(QtMediaService::FileNotFound));
     QCOMPARE(p.started, 0);
+    QVERIFY2(p.rms < 0.001, qPrintable(QString::number(p.rms)));
+}
+
+// A wave header the decoder refuses (an MPEG payload inside RIFF): silence, and
+// every effect made for it must go, also on repeated alerts answered from
+// Qt's cache of failed samples.
+void TestAudibleAlert::undecodableWaveIsSilentAndReleased() {
+    QByteArray wav = toneWave(0.5, 440, 0.3);
+    qToLittleEndian<quint16>(0x0055, wav.data() + 20); // format tag: MPEG layer 3
+    const QString path = dir_.filePath(QStringLiteral("undecodable.wav"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(wav);
+    f.close();
+    const Playback p = playAndRecord(path, 3);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(p.result, int(QtMediaService::Ok));
+    QCOMPARE(p.left, 0);
     QVERIFY2(p.rms < 0.001, qPrintable(QString::number(p.rms)));
 }
 

@@ -146,20 +146,6 @@ VIGILO_BENCH(readurl) {
     report(QStringLiteral("readurl_10mb_ms"), ten * 1000);
 }
 
-namespace {
-
-double residentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
-} // namespace
-
 // A monitor left running re-reads its page at every period end: many reads
 // in a row must not make the process grow.
 VIGILO_BENCH(readurl_repeated) {

@@ -11,14 +11,14 @@ std::vector<BenchEntry>& benchRegistry() {
     return entries;
 }
 
-// Peak resident memory of this process so far, in MiB.
-static double peakResidentMb() {
+double processMemoryMb(const char* field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return -1;
 }
 
@@ -36,6 +36,6 @@ int main(int argc, char** argv) {
     for (const BenchEntry& entry : benchRegistry())
         if (wanted.isEmpty() || wanted.contains(QString::fromLatin1(entry.name)))
             entry.run(report);
-    report(QStringLiteral("peak_rss_mb"), peakResidentMb());
+    report(QStringLiteral("peak_rss_mb"), processMemoryMb("VmHWM"));
     return 0;
 }

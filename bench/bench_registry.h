@@ -13,6 +13,13 @@ struct BenchEntry {
     void (*run)(const BenchReport& report);
 };
 
+// A memory figure of this process from /proc/self/status, in MiB (-1 when
+// unknown): "VmRSS" now, "VmHWM" at its peak so far.
+double processMemoryMb(const char* field);
+inline double residentMb() {
+    return processMemoryMb("VmRSS");
+}
+
 // Every bench of the program, in the order their files registered them.
 std::vector<BenchEntry>& benchRegistry();
 

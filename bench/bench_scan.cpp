@@ -44,16 +44,6 @@ QByteArray markupPage(qsizetype size) {
     return page;
 }
 
-double residentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
 // The window on fakes, reading through the real internet layer from a
 // loopback server in this same thread.
 struct ScanRig {

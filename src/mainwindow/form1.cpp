@@ -290,13 +290,16 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 std::int16_t ascii = 13;
                 cboAddress_KeyPress(ascii);
+                // The combo's own Enter would activate a matching history
+                // entry and so navigate a second time.
+                return true;
             } else if (!key->text().isEmpty()) {
                 std::int16_t ascii = static_cast<std::int16_t>(key->text().at(0).unicode());
                 cboAddress_KeyPress(ascii);
             }
         }
     }
-    // The handlers consume nothing: the key goes on to the control.
+    // Otherwise the handlers consume nothing: the key goes on to the control.
     return QWidget::eventFilter(watched, event);
 }
 

@@ -133,6 +133,23 @@ private slots:
         QCOMPARE(fp.browser.calls.size(), 3); // start page, entered, the failed one
     }
 
+    // A typed address that is already in the history must not be opened twice.
+    void addressBoxEnterKeyNavigatesOnce() {
+        FakePlatform fp;
+        Form1 f(fp.platform());
+        f.cboAddress->addItem(QStringLiteral("http://again/"));
+        f.cboAddress->setEditText(QStringLiteral("http://again/"));
+        fp.browser.navigated.clear();
+        QTest::keyClick(f.cboAddress->lineEdit(), Qt::Key_Return);
+        QCOMPARE(fp.browser.navigated, QStringList{"http://again/"});
+        QTest::keyClick(f.cboAddress->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(fp.browser.navigated.size(), 2);
+        // Other keys still reach the box.
+        QTest::keyClick(f.cboAddress->lineEdit(), Qt::Key_X);
+        QCOMPARE(f.cboAddress->currentText(), QStringLiteral("http://again/x"));
+        QCOMPARE(fp.browser.navigated.size(), 2);
+    }
+
     void toolbarKeysSelectTheirCommands_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("call");

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <numbers>
 
@@ -102,6 +103,7 @@ private slots:
     void overlappingPlaysAreHeardAndReleased();
     void missingFileIsSilent();
     void undecodableWaveIsSilentAndReleased();
+    void floatWaveIsHeard();
 
 private:
     struct Playback {
@@ -302,6 +304,40 @@ void TestAudibleAlert::undecodableWaveIsSilentAndReleased() {
     QCOMPARE(p.result, int(QtMediaService::Ok));
     QCOMPARE(p.left, 0);
     QVERIFY2(p.rms < 0.001, qPrintable(QString::number(p.rms)));
+}
+
+// Float samples, as many editors save them: Qt's effects refuse these, the
+// service plays a 16-bit copy.
+void TestAudibleAlert::floatWaveIsHeard() {
+    const QByteArray pcm = toneWave(1.0, 440, 0.5);
+    QByteArray wav = pcm.left(44);
+    qToLittleEndian<quint16>(3, wav.data() + 20);         // IEEE float
+    qToLittleEndian<quint32>(kRate * 4, wav.data() + 28); // bytes per second
+    qToLittleEndian<quint16>(4, wav.data() + 32);         // block align
+    qToLittleEndian<quint16>(32, wav.data() + 34);        // bits
+    for (qsizetype i = 44; i + 1 < pcm.size(); i += 2) {
+        const float v = qFromLittleEndian<qint16>(pcm.constData() + i) / 32768.0f;
+        quint32 bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        char b[4];
+        qToLittleEndian(bits, b);
+        wav.append(b, 4);
+    }
+    qToLittleEndian<quint32>(static_cast<quint32>(wav.size() - 44), wav.data() + 40);
+    qToLittleEndian<quint32>(static_cast<quint32>(wav.size() - 8), wav.data() + 4);
+    const QString path = dir_.filePath(QStringLiteral("float.wav"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(wav);
+    f.close();
+    const Playback p = playAndRecord(path, 1);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(p.result, int(QtMediaService::Ok));
+    QCOMPARE(p.left, 0);
+    QVERIFY2(p.rms > 0.05, qPrintable(QString::number(p.rms)));
+    // The 16-bit copy went with its sound.
+    QVERIFY(QDir::temp().entryList({QStringLiteral("vigilo-*.wav")}).isEmpty());
 }
 
 int main(int argc, char** argv) {

@@ -128,15 +128,22 @@ VIGILO_BENCH(parsehtml) {
     report(QStringLiteral("parsehtml_vs_count_ratio"), count / parse);
 }
 
-// Whole pages through the real internet layer from the loopback server.
-VIGILO_BENCH(readurl) {
+// A fetcher on the real internet layer, and a loopback server to read from.
+struct ReadRig {
     HttpTestServer server;
     QtInternet internet;
     QtBusyPointer pointer;
     QtEventPump events;
     QtProgramInfo program;
-    CNetGet net(internet, pointer, events, program);
-    net.Init();
+    CNetGet net{internet, pointer, events, program};
+    ReadRig() { net.Init(); }
+};
+
+// Whole pages through the real internet layer from the loopback server.
+VIGILO_BENCH(readurl) {
+    ReadRig rig;
+    HttpTestServer& server = rig.server;
+    CNetGet& net = rig.net;
     const QByteArray big = generatedPage(10 * 1024 * 1024);
     server.setBody("/1mb", big.left(1024 * 1024));
     server.setBody("/10mb", big);
@@ -149,13 +156,9 @@ VIGILO_BENCH(readurl) {
 // A monitor left running re-reads its page at every period end: many reads
 // in a row must not make the process grow.
 VIGILO_BENCH(readurl_repeated) {
-    HttpTestServer server;
-    QtInternet internet;
-    QtBusyPointer pointer;
-    QtEventPump events;
-    QtProgramInfo program;
-    CNetGet net(internet, pointer, events, program);
-    net.Init();
+    ReadRig rig;
+    HttpTestServer& server = rig.server;
+    CNetGet& net = rig.net;
     server.setBody("/page", generatedPage(50 * 1024));
     for (int i = 0; i < 100; ++i) // let caches and pools settle first
         net.ReadUrl(server.url("/page"));

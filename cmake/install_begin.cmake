@@ -3,11 +3,13 @@
 # the install is about to create, so that the uninstall takes away exactly those.
 # Expects VIGILO_APP_ID, VIGILO_ICON_SIZES and VIGILO_MANIFEST_NAME.
 
-# The manifest has one path a line and CMake lists split at semicolons.
+# The manifest has one path a line; CMake lists split at semicolons and nest
+# at square brackets, and CMake's own copying takes a backslash for a folder
+# separator.
 function(vigilo_check_path what path)
-    if(path MATCHES "[;\n\r]")
-        message(FATAL_ERROR "Vigilo cannot be installed with a ${what} holding a "
-                            "semicolon or a line break: ${path}")
+    if(path MATCHES "[][;\\\n\r]")
+        message(FATAL_ERROR "Vigilo cannot be installed with a ${what} holding a semicolon, "
+                            "a square bracket, a backslash or a line break: ${path}")
     endif()
 endfunction()
 

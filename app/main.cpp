@@ -11,6 +11,10 @@ int main(int argc, char** argv) {
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The window's class and the desktop entry's name tie the window to its
+    // launcher, whatever name the executable was started by.
+    QCoreApplication::setApplicationName(QStringLiteral(VIGILO_WM_CLASS));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VIGILO_APP_ID));
     QApplication app(argc, argv);
 
     QtPlatform platform;

@@ -62,22 +62,13 @@ ImageList::ImageList(QObject* parent) : QObject(parent) {
 }
 
 QIcon vigiloWindowIcon() {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // An eye: the program watches.
-    p.setPen(QPen(QColor(20, 40, 90), 2));
-    p.setBrush(Qt::white);
-    QPainterPath eye;
-    eye.moveTo(2, 16);
-    eye.quadTo(16, 2, 30, 16);
-    eye.quadTo(16, 30, 2, 16);
-    p.drawPath(eye);
-    p.setBrush(QColor(0, 128, 128));
-    p.drawEllipse(QRectF(10, 10, 12, 12));
-    p.setBrush(Qt::black);
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(QRectF(13.5, 13.5, 5, 5));
-    return QIcon(pm);
+    // The images are compiled into this static library; naming them here keeps
+    // the linker from dropping them.
+    Q_INIT_RESOURCE(vigilo_icons);
+    // The same drawings the desktop's menu shows, one per size, so the window
+    // system never has to scale one up.
+    QIcon icon;
+    for (int size : kWindowIconSizes)
+        icon.addFile(QStringLiteral(":/icons/vigilo-%1.png").arg(size), QSize(size, size));
+    return icon;
 }

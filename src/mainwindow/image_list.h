@@ -24,5 +24,6 @@ private:
     std::vector<QIcon> icons_;
 };
 
-// The window's own 32 x 32 icon.
+// The window's own icon: an eye, drawn at each of these sizes.
+inline constexpr int kWindowIconSizes[] = {16, 32, 48, 64, 128, 256};
 QIcon vigiloWindowIcon();

@@ -1,3 +1,4 @@
+#include "debugged_program.h"
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
 #include "platform/qt_web_browser.h"
@@ -5,11 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -122,56 +119,19 @@ private slots:
     // outside through the engine's remote debugging port) and stays up until
     // it is told to go.
     void executableStartsAndStaysUp() {
-        QProcess vigilo;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"),
-                   QStringLiteral("qt.webenginecontext.debug=true"));
         if (geteuid() == 0)
             env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-        quint16 port = 0;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost));
-            port = probe.serverPort();
-        }
-        env.insert(QStringLiteral("QTWEBENGINE_REMOTE_DEBUGGING"),
-                   QStringLiteral("127.0.0.1:") + QString::number(port));
-        vigilo.setProcessEnvironment(env);
-        vigilo.setProcessChannelMode(QProcess::MergedChannels);
-        vigilo.setWorkingDirectory(QDir::tempPath()); // the start page is found beside the exe
-        QByteArray output;
-        connect(&vigilo, &QProcess::readyRead, this, [&] { output += vigilo.readAll(); });
-        vigilo.start(binDir() + QStringLiteral("/vigilo"), {});
-        QVERIFY(vigilo.waitForStarted());
-        QTRY_VERIFY2_WITH_TIMEOUT(output.contains("GL Type") || output.contains("GLImplementation"),
-                                  output.constData(), kPageTimeoutMs);
-
-        // Ask the engine which pages it shows until the start page is among them.
-        QNetworkAccessManager net;
-        const QUrl pages(QStringLiteral("http://127.0.0.1:%1/json").arg(port));
-        const QByteArray startUrl = QUrl::fromLocalFile(startPagePath()).toEncoded();
-        QByteArray answer;
-        QNetworkReply* pending = nullptr;
-        bool shown = false;
-        auto ask = [&] {
-            if (shown || (pending && !pending->isFinished()))
-                return shown;
-            if (pending) {
-                answer = pending->readAll();
-                pending->deleteLater();
-                pending = nullptr;
-            }
-            // The title only shows once the page has loaded.
-            shown = answer.contains(startUrl) && answer.contains("Vigilo - start");
-            if (!shown)
-                pending = net.get(QNetworkRequest(pages));
-            return shown;
-        };
-        QTRY_VERIFY2_WITH_TIMEOUT(ask(), answer.constData(), kPageTimeoutMs);
-        QCOMPARE(vigilo.state(), QProcess::Running);
-        vigilo.terminate();
-        QVERIFY(vigilo.waitForFinished(30000));
+        DebuggedProgram vigilo(env);
+        // The start page is found beside the executable, not in the working folder.
+        QVERIFY(vigilo.start(binDir() + QStringLiteral("/vigilo"), {}, QDir::tempPath()));
+        QTRY_VERIFY2_WITH_TIMEOUT(vigilo.engineStarted(), vigilo.output().constData(),
+                                  kPageTimeoutMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            vigilo.shows(QUrl::fromLocalFile(startPagePath()), QStringLiteral("Vigilo - start")),
+            vigilo.lastAnswer().constData(), kPageTimeoutMs);
+        QCOMPARE(vigilo.process().state(), QProcess::Running);
+        QVERIFY(vigilo.stop(30000));
     }
 };
 

@@ -33,6 +33,15 @@ void Form1::Command4_Click() {
         // The editor opens with what was copied.
     }
     Frame1->show();
+    if (unloadedEntries_.exist() && !unloadedEntriesTold_) {
+        unloadedEntriesTold_ = true;
+        platform_.messages->show(
+            QStringLiteral("The list file vigilo.cfg holds more than %1 entries, more than the "
+                           "list can show. The editor shows the first %1; when you save, the "
+                           "others stay in the file, unchanged, after the saved list.")
+                .arg(kMaxRandomListEntries),
+            QStringLiteral("Edit Random-list"));
+    }
 }
 
 void Form1::Command5_Click() {
@@ -40,14 +49,25 @@ void Form1::Command5_Click() {
         return; // an empty random list cannot be saved
     try {
         const QStringList entries = entriesOf(List1);
-        SaveRandomList(randomListPath(platform_.program->folder()), entries);
+        const QStringList stored =
+            SaveRandomList(randomListPath(platform_.program->folder()), entries, unloadedEntries_);
+        // The live list holds what the file holds, so this run and the next
+        // draw the same texts; a converted entry leads to the same address.
+        for (qsizetype i = 0; i < stored.size(); ++i)
+            if (stored.at(i) != entries.at(i))
+                List1->item(static_cast<int>(i))->setText(stored.at(i));
         Combo2->clear();
-        Combo2->addItems(entries);
+        Combo2->addItems(stored);
         Combo2->setCurrentIndex(-1);
         Combo2->setEditText(QString());
         Frame1->hide();
         platform_.messages->show(QStringLiteral("Saved...and updated in main"),
                                  QStringLiteral("Edit Random-list"));
+    } catch (const SaveRandomListError& e) {
+        QString prompt = QStringLiteral("Try again!");
+        if (!e.reason().isEmpty())
+            prompt += QStringLiteral("\n\n") + e.reason();
+        platform_.messages->show(prompt, QStringLiteral("Error saving.."));
     } catch (const std::exception&) {
         platform_.messages->show(QStringLiteral("Try again!"), QStringLiteral("Error saving.."));
     }

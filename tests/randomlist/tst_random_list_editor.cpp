@@ -309,9 +309,10 @@ private slots:
             working.append(url);
         }
         if (how == QLatin1String("unstorable")) {
-            f.Text2->setText(QStringLiteral("http://\u4F8B.jp/")); // pasted: not typeable here
+            // Pasted (not typeable here), and no address: it has no ASCII form.
+            f.Text2->setText(QStringLiteral("http://\u4F8B..jp/"));
             QTest::keyClick(f.Text2, Qt::Key_Return);
-            working.append(QStringLiteral("http://\u4F8B.jp/"));
+            working.append(QStringLiteral("http://\u4F8B..jp/"));
         }
         if (how == QLatin1String("folder gone"))
             fp_->program.folder_ = listPath() + QStringLiteral("/not-a-folder");
@@ -319,7 +320,14 @@ private slots:
             FileSizeLimit diskFull(how == QLatin1String("disk full") ? 64 : RLIM_INFINITY);
             QTest::mouseClick(f.Command5, Qt::LeftButton);
         }
-        QCOMPARE(fp_->messages.shown, QList{kFailed});
+        QCOMPARE(fp_->messages.shown.size(), 1);
+        const auto [prompt, title] = fp_->messages.shown.first();
+        QCOMPARE(title, kFailed.second);
+        if (how == QLatin1String("unstorable")) // which entry, and why
+            QVERIFY2(prompt.startsWith(QStringLiteral("Try again!\n\nEntry 103, \"http://")),
+                     qPrintable(prompt));
+        else
+            QCOMPARE(prompt, kFailed.first);
         QVERIFY(f.Frame1->isVisible());
         QCOMPARE(itemsOf(f.List1), working);
         QCOMPARE(itemsOf(f.Combo2), (QStringList{"keep1", "keep2"}));
@@ -354,6 +362,62 @@ private slots:
             f.Timer1_Timer();
         }
         QCOMPARE(fp_->browser.navigated, (QStringList{"new2", "new1", "new2"}));
+    }
+
+    void entriesPastTheLimitAreToldOnceAndKeptBySave() {
+        QByteArray shown;
+        for (int i = 0; i < kMaxRandomListEntries; ++i)
+            shown += "u" + QByteArray::number(i) + "\r\n";
+        const QByteArray rest = "past1\r\npast\n2\rpast3";
+        Form1& f = startAndOpen(shown + rest);
+        QCOMPARE(f.List1->count(), kMaxRandomListEntries);
+        QCOMPARE(f.Combo2->currentText(), QStringLiteral("u%1").arg(kMaxRandomListEntries - 1));
+        QCOMPARE(fp_->messages.shown.size(), 1);
+        QVERIFY(fp_->messages.shown.first().first.contains(QStringLiteral("more than 32767")));
+        QCOMPARE(fp_->messages.shown.first().second, QStringLiteral("Edit Random-list"));
+        // Once: neither reopening nor a save tells it again.
+        QTest::mouseClick(f.Command4, Qt::LeftButton);
+        QTest::mouseClick(f.Command9, Qt::LeftButton);
+        type(f, QStringLiteral("http://one/"));
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fileBytes(listPath()), "http://one/\r\n" + rest);
+        QCOMPARE(itemsOf(f.Combo2), QStringList{"http://one/"});
+        QTest::mouseClick(f.Command4, Qt::LeftButton);
+        type(f, QStringLiteral("http://two/"));
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fileBytes(listPath()), "http://one/\r\nhttp://two/\r\n" + rest);
+        QCOMPARE(fp_->messages.shown, (QList{fp_->messages.shown.first(), kSaved, kSaved}));
+    }
+
+    void fileChangedOnDiskPastTheLimitIsLeftAlone() {
+        QByteArray bytes;
+        for (int i = 0; i < kMaxRandomListEntries + 2; ++i)
+            bytes += "u" + QByteArray::number(i) + "\r\n";
+        Form1& f = startAndOpen(bytes);
+        const QByteArray edited = "changed\r\n" + bytes;
+        QFile file(listPath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(edited) == edited.size());
+        file.close();
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QVERIFY2(fp_->messages.shown.last().first.startsWith(
+                     QStringLiteral("Try again!\n\nvigilo.cfg holds more entries")),
+                 qPrintable(fp_->messages.shown.last().first));
+        QCOMPARE(fp_->messages.shown.last().second, kFailed.second);
+        QCOMPARE(fileBytes(listPath()), edited);
+        QVERIFY(f.Frame1->isVisible());
+    }
+
+    void convertedEntryGoesLiveAsStored() {
+        Form1& f = startAndOpen("a\r\n");
+        f.Text2->setText(QStringLiteral("http://\u4F8B\u3048.jp/\u00FC\u20AC"));
+        QTest::keyClick(f.Text2, Qt::Key_Return);
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fp_->messages.shown, QList{kSaved});
+        const QString stored = QStringLiteral("http://xn--r8jz45g.jp/%C3%BC%E2%82%AC");
+        QCOMPARE(fileBytes(listPath()), "a\r\n" + stored.toLatin1() + "\r\n");
+        // This run draws what the next one will read.
+        QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", stored}));
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", stored}));
     }
 };
 

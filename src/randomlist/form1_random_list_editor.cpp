@@ -11,6 +11,9 @@
 
 namespace {
 
+// Longer texts are emptied from Text2 without an undo step (see Add).
+constexpr qsizetype kUndoableLength = 100000;
+
 QStringList entriesOf(const QListWidget* list) {
     QStringList entries;
     entries.reserve(list->count());
@@ -23,11 +26,18 @@ QStringList entriesOf(const QListWidget* list) {
 
 void Form1::Command4_Click() {
     List1->clear();
-    // The copy goes through the selection, so Combo2 ends on its last item.
     try {
-        for (int i = 0; i < Combo2->count(); ++i) {
-            Combo2->setCurrentIndex(i);
-            List1->addItem(Combo2->itemText(i));
+        const int count = Combo2->count();
+        QStringList entries;
+        entries.reserve(count);
+        for (int i = 0; i < count; ++i)
+            entries.append(Combo2->itemText(i));
+        List1->addItems(entries);
+        // Combo2 ends showing its last item, as a copy through the selection
+        // leaves it, with one selection instead of one for each item.
+        if (count > 0) {
+            Combo2->setCurrentIndex(count - 1);
+            Combo2->setEditText(entries.last());
         }
     } catch (const std::exception&) {
         // The editor opens with what was copied.
@@ -87,7 +97,13 @@ void Form1::Command7_Click() {
     if (List1->count() >= kMaxRandomListEntries)
         return;
     List1->addItem(text);
-    Text2->clear();
+    // Clearing keeps an undo step for each character, which for a pasted
+    // text of megabytes takes seconds and gigabytes; such a text is emptied
+    // without one.
+    if (text.size() > kUndoableLength)
+        Text2->setText(QString());
+    else
+        Text2->clear();
 }
 
 void Form1::Command8_Click() {

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -418,6 +419,44 @@ private slots:
         // This run draws what the next one will read.
         QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", stored}));
         QCOMPARE(itemsOf(f.List1), (QStringList{"a", stored}));
+    }
+
+    void pickTakesAnEntryLongerThanTheEditField() {
+        // The combo box's edit field holds at most 32767 characters.
+        const QByteArray longUrl = "http://long.example/?q=" + QByteArray(40000, 'q');
+        Form1& f = start("http://short.example/\r\n" + longUrl + "\r\n");
+        fp_->draws.push_back(0.9);
+        f.Timer1_Timer();
+        QCOMPARE(fp_->browser.navigated.last(), QString::fromLatin1(longUrl));
+    }
+
+    void viewsSizeEveryRowByTheLongestEntryDrawnFromItsStart() {
+        Form1& f = startAndOpen();
+        const QString huge = QStringLiteral("http://h/") + QString(1000000, QLatin1Char('w'));
+        f.List1->addItems({"a", huge, "b"});
+        const QFontMetrics fm = f.List1->fontMetrics();
+        const QSize row = f.List1->sizeHintForIndex(f.List1->model()->index(0, 0));
+        // As wide as the start of the huge entry, not as the whole of it.
+        QVERIFY(row.width() >= fm.horizontalAdvance(huge.left(2000)));
+        QVERIFY(row.width() < fm.horizontalAdvance(huge.left(2100)));
+        QVERIFY(row.height() < 3 * fm.height());
+        QTRY_VERIFY(f.List1->horizontalScrollBar()->maximum() > 0);
+        QCOMPARE(f.List1->visualItemRect(f.List1->item(2)).height(), row.height());
+        delete f.List1->takeItem(1);
+        QTRY_COMPARE(f.List1->horizontalScrollBar()->maximum(), 0);
+    }
+
+    void addEmptiesTheBoxForAPastedHugeText() {
+        Form1& f = startAndOpen();
+        const QString huge(300000, QLatin1Char('h'));
+        f.Text2->setText(huge);
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.List1), QStringList{huge});
+        QCOMPARE(f.Text2->text(), QString());
+        // A typed text can still be brought back into the box after Add.
+        type(f, QStringLiteral("typed"));
+        f.Text2->undo();
+        QCOMPARE(f.Text2->text(), QStringLiteral("typed"));
     }
 };
 

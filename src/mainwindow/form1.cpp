@@ -4,6 +4,7 @@
 #include "mainwindow/image_list.h"
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
+#include "randomlist/entry_views.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -129,6 +130,7 @@ void Form1::createControls() {
     Option1 = make<QRadioButton>(this, "Option1", 260, 2280, 600, 255, 20);
     Option1->setText(QStringLiteral("---->"));
     Combo2 = makeCombo(this, "Combo2", 840, 3000, 6015, 315, 18);
+    prepareRandomListViews(List1, Combo2);
 
     Timer1 = new IntervalTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -3,6 +3,7 @@
 #include "fetcher/cnetget.h"
 #include "fetcher/keyed_collection.h"
 #include "platform/platform.h"
+#include "randomlist/random_list_file.h"
 
 #include <QPointer>
 #include <QSize>
@@ -158,4 +159,8 @@ private:
     Form3* form3_ = nullptr;
     QSize lastOuterSize_;           // outer size at the last layout pass
     QPointer<QWidget> browserView_; // the browser's widget, owned by the browser
+    // What the list file holds past the entries loaded, which every save
+    // keeps, and whether the user has been told of them (randomlist/).
+    UnloadedEntries unloadedEntries_;
+    bool unloadedEntriesTold_ = false;
 };

@@ -49,7 +49,8 @@ bool pickRandomUrl(Form1& f) {
     // An editable box keeps typed text when the index does not change.
     f.Combo2->setEditText(f.Combo2->itemText(pick));
     f.vLastPick = pick;
-    f.sCurrentUrl = f.Combo2->currentText();
+    // The entry itself: the box's edit field cuts a longer text short.
+    f.sCurrentUrl = f.Combo2->itemText(pick);
     if (f.sCurrentUrl.isEmpty())
         return false;
     showInAddressBox(f, f.sCurrentUrl);

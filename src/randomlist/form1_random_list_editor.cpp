@@ -11,6 +11,9 @@
 
 namespace {
 
+// Longer texts are emptied from Text2 without an undo step (see Add).
+constexpr qsizetype kUndoableLength = 100000;
+
 QStringList entriesOf(const QListWidget* list) {
     QStringList entries;
     entries.reserve(list->count());
@@ -23,16 +26,32 @@ QStringList entriesOf(const QListWidget* list) {
 
 void Form1::Command4_Click() {
     List1->clear();
-    // The copy goes through the selection, so Combo2 ends on its last item.
     try {
-        for (int i = 0; i < Combo2->count(); ++i) {
-            Combo2->setCurrentIndex(i);
-            List1->addItem(Combo2->itemText(i));
+        const int count = Combo2->count();
+        QStringList entries;
+        entries.reserve(count);
+        for (int i = 0; i < count; ++i)
+            entries.append(Combo2->itemText(i));
+        List1->addItems(entries);
+        // Combo2 ends showing its last item, as a copy through the selection
+        // leaves it, with one selection instead of one for each item.
+        if (count > 0) {
+            Combo2->setCurrentIndex(count - 1);
+            Combo2->setEditText(entries.last());
         }
     } catch (const std::exception&) {
         // The editor opens with what was copied.
     }
     Frame1->show();
+    if (unloadedEntries_.exist() && !unloadedEntriesTold_) {
+        unloadedEntriesTold_ = true;
+        platform_.messages->show(
+            QStringLiteral("The list file vigilo.cfg holds more than %1 entries, more than the "
+                           "list can show. The editor shows the first %1; when you save, the "
+                           "others stay in the file, unchanged, after the saved list.")
+                .arg(kMaxRandomListEntries),
+            QStringLiteral("Edit Random-list"));
+    }
 }
 
 void Form1::Command5_Click() {
@@ -40,14 +59,25 @@ void Form1::Command5_Click() {
         return; // an empty random list cannot be saved
     try {
         const QStringList entries = entriesOf(List1);
-        SaveRandomList(randomListPath(platform_.program->folder()), entries);
+        const QStringList stored =
+            SaveRandomList(randomListPath(platform_.program->folder()), entries, unloadedEntries_);
+        // The live list holds what the file holds, so this run and the next
+        // draw the same texts; a converted entry leads to the same address.
+        for (qsizetype i = 0; i < stored.size(); ++i)
+            if (stored.at(i) != entries.at(i))
+                List1->item(static_cast<int>(i))->setText(stored.at(i));
         Combo2->clear();
-        Combo2->addItems(entries);
+        Combo2->addItems(stored);
         Combo2->setCurrentIndex(-1);
         Combo2->setEditText(QString());
         Frame1->hide();
         platform_.messages->show(QStringLiteral("Saved...and updated in main"),
                                  QStringLiteral("Edit Random-list"));
+    } catch (const SaveRandomListError& e) {
+        QString prompt = QStringLiteral("Try again!");
+        if (!e.reason().isEmpty())
+            prompt += QStringLiteral("\n\n") + e.reason();
+        platform_.messages->show(prompt, QStringLiteral("Error saving.."));
     } catch (const std::exception&) {
         platform_.messages->show(QStringLiteral("Try again!"), QStringLiteral("Error saving.."));
     }
@@ -67,7 +97,13 @@ void Form1::Command7_Click() {
     if (List1->count() >= kMaxRandomListEntries)
         return;
     List1->addItem(text);
-    Text2->clear();
+    // Clearing keeps an undo step for each character, which for a pasted
+    // text of megabytes takes seconds and gigabytes; such a text is emptied
+    // without one.
+    if (text.size() > kUndoableLength)
+        Text2->setText(QString());
+    else
+        Text2->clear();
 }
 
 void Form1::Command8_Click() {

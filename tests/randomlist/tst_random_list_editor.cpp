@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -309,9 +310,10 @@ private slots:
             working.append(url);
         }
         if (how == QLatin1String("unstorable")) {
-            f.Text2->setText(QStringLiteral("http://\u4F8B.jp/")); // pasted: not typeable here
+            // Pasted (not typeable here), and no address: it has no ASCII form.
+            f.Text2->setText(QStringLiteral("http://\u4F8B..jp/"));
             QTest::keyClick(f.Text2, Qt::Key_Return);
-            working.append(QStringLiteral("http://\u4F8B.jp/"));
+            working.append(QStringLiteral("http://\u4F8B..jp/"));
         }
         if (how == QLatin1String("folder gone"))
             fp_->program.folder_ = listPath() + QStringLiteral("/not-a-folder");
@@ -319,7 +321,14 @@ private slots:
             FileSizeLimit diskFull(how == QLatin1String("disk full") ? 64 : RLIM_INFINITY);
             QTest::mouseClick(f.Command5, Qt::LeftButton);
         }
-        QCOMPARE(fp_->messages.shown, QList{kFailed});
+        QCOMPARE(fp_->messages.shown.size(), 1);
+        const auto [prompt, title] = fp_->messages.shown.first();
+        QCOMPARE(title, kFailed.second);
+        if (how == QLatin1String("unstorable")) // which entry, and why
+            QVERIFY2(prompt.startsWith(QStringLiteral("Try again!\n\nEntry 103, \"http://")),
+                     qPrintable(prompt));
+        else
+            QCOMPARE(prompt, kFailed.first);
         QVERIFY(f.Frame1->isVisible());
         QCOMPARE(itemsOf(f.List1), working);
         QCOMPARE(itemsOf(f.Combo2), (QStringList{"keep1", "keep2"}));
@@ -354,6 +363,100 @@ private slots:
             f.Timer1_Timer();
         }
         QCOMPARE(fp_->browser.navigated, (QStringList{"new2", "new1", "new2"}));
+    }
+
+    void entriesPastTheLimitAreToldOnceAndKeptBySave() {
+        QByteArray shown;
+        for (int i = 0; i < kMaxRandomListEntries; ++i)
+            shown += "u" + QByteArray::number(i) + "\r\n";
+        const QByteArray rest = "past1\r\npast\n2\rpast3";
+        Form1& f = startAndOpen(shown + rest);
+        QCOMPARE(f.List1->count(), kMaxRandomListEntries);
+        QCOMPARE(f.Combo2->currentText(), QStringLiteral("u%1").arg(kMaxRandomListEntries - 1));
+        QCOMPARE(fp_->messages.shown.size(), 1);
+        QVERIFY(fp_->messages.shown.first().first.contains(QStringLiteral("more than 32767")));
+        QCOMPARE(fp_->messages.shown.first().second, QStringLiteral("Edit Random-list"));
+        // Once: neither reopening nor a save tells it again.
+        QTest::mouseClick(f.Command4, Qt::LeftButton);
+        QTest::mouseClick(f.Command9, Qt::LeftButton);
+        type(f, QStringLiteral("http://one/"));
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fileBytes(listPath()), "http://one/\r\n" + rest);
+        QCOMPARE(itemsOf(f.Combo2), QStringList{"http://one/"});
+        QTest::mouseClick(f.Command4, Qt::LeftButton);
+        type(f, QStringLiteral("http://two/"));
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fileBytes(listPath()), "http://one/\r\nhttp://two/\r\n" + rest);
+        QCOMPARE(fp_->messages.shown, (QList{fp_->messages.shown.first(), kSaved, kSaved}));
+    }
+
+    void fileChangedOnDiskPastTheLimitIsLeftAlone() {
+        QByteArray bytes;
+        for (int i = 0; i < kMaxRandomListEntries + 2; ++i)
+            bytes += "u" + QByteArray::number(i) + "\r\n";
+        Form1& f = startAndOpen(bytes);
+        const QByteArray edited = "changed\r\n" + bytes;
+        QFile file(listPath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(edited) == edited.size());
+        file.close();
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QVERIFY2(fp_->messages.shown.last().first.startsWith(
+                     QStringLiteral("Try again!\n\nvigilo.cfg holds more entries")),
+                 qPrintable(fp_->messages.shown.last().first));
+        QCOMPARE(fp_->messages.shown.last().second, kFailed.second);
+        QCOMPARE(fileBytes(listPath()), edited);
+        QVERIFY(f.Frame1->isVisible());
+    }
+
+    void convertedEntryGoesLiveAsStored() {
+        Form1& f = startAndOpen("a\r\n");
+        f.Text2->setText(QStringLiteral("http://\u4F8B\u3048.jp/\u00FC\u20AC"));
+        QTest::keyClick(f.Text2, Qt::Key_Return);
+        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QCOMPARE(fp_->messages.shown, QList{kSaved});
+        const QString stored = QStringLiteral("http://xn--r8jz45g.jp/%C3%BC%E2%82%AC");
+        QCOMPARE(fileBytes(listPath()), "a\r\n" + stored.toLatin1() + "\r\n");
+        // This run draws what the next one will read.
+        QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", stored}));
+        QCOMPARE(itemsOf(f.List1), (QStringList{"a", stored}));
+    }
+
+    void pickTakesAnEntryLongerThanTheEditField() {
+        // The combo box's edit field holds at most 32767 characters.
+        const QByteArray longUrl = "http://long.example/?q=" + QByteArray(40000, 'q');
+        Form1& f = start("http://short.example/\r\n" + longUrl + "\r\n");
+        fp_->draws.push_back(0.9);
+        f.Timer1_Timer();
+        QCOMPARE(fp_->browser.navigated.last(), QString::fromLatin1(longUrl));
+    }
+
+    void viewsSizeEveryRowByTheLongestEntryDrawnFromItsStart() {
+        Form1& f = startAndOpen();
+        const QString huge = QStringLiteral("http://h/") + QString(1000000, QLatin1Char('w'));
+        f.List1->addItems({"a", huge, "b"});
+        const QFontMetrics fm = f.List1->fontMetrics();
+        const QSize row = f.List1->sizeHintForIndex(f.List1->model()->index(0, 0));
+        // As wide as the start of the huge entry, not as the whole of it.
+        QVERIFY(row.width() >= fm.horizontalAdvance(huge.left(2000)));
+        QVERIFY(row.width() < fm.horizontalAdvance(huge.left(2100)));
+        QVERIFY(row.height() < 3 * fm.height());
+        QTRY_VERIFY(f.List1->horizontalScrollBar()->maximum() > 0);
+        QCOMPARE(f.List1->visualItemRect(f.List1->item(2)).height(), row.height());
+        delete f.List1->takeItem(1);
+        QTRY_COMPARE(f.List1->horizontalScrollBar()->maximum(), 0);
+    }
+
+    void addEmptiesTheBoxForAPastedHugeText() {
+        Form1& f = startAndOpen();
+        const QString huge(300000, QLatin1Char('h'));
+        f.Text2->setText(huge);
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QCOMPARE(itemsOf(f.List1), QStringList{huge});
+        QCOMPARE(f.Text2->text(), QString());
+        // A typed text can still be brought back into the box after Add.
+        type(f, QStringLiteral("typed"));
+        f.Text2->undo();
+        QCOMPARE(f.Text2->text(), QStringLiteral("typed"));
     }
 };
 

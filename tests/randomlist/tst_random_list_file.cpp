@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+
+#include <algorithm>
 
 #include <stdexcept>
 
@@ -139,16 +142,51 @@ private slots:
 
     void unstorableEntryIsRefusedAndFileKept_data() {
         QTest::addColumn<QString>("entry");
-        QTest::newRow("beyond latin-1") << QStringLiteral("http://\u4F8B\u3048.jp/");
-        QTest::newRow("euro sign") << QStringLiteral("\u20AC");
+        QTest::newRow("host with an empty label") << QStringLiteral("http://\u4F8B\u3048..jp/");
+        QTest::newRow("blank in the host") << QStringLiteral("http://exa mple\u4F8B.com/");
+        // Encoded, the path would name another file.
+        QTest::newRow("local file") << QStringLiteral("/tmp/\u4F8B.htm");
         QTest::newRow("CR would split it") << QStringLiteral("a\rb");
+        QTest::newRow("CR in an address") << QStringLiteral("http://\u4F8B.jp/a\rb");
     }
     void unstorableEntryIsRefusedAndFileKept() {
         QFETCH(QString, entry);
         writeBytes(path(), "old\r\nlist\r\n");
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                                 SaveRandomList(path(), {"fine", entry, "after"}));
+        QString reason;
+        try {
+            SaveRandomList(path(), {"fine", entry, "after"});
+        } catch (const SaveRandomListError& e) {
+            reason = e.reason();
+        }
+        // The user learns which entry, and sees enough of it to find it.
+        QVERIFY2(reason.startsWith(QStringLiteral("Entry 2, \"") + entry.left(8)),
+                 qPrintable(reason));
         QCOMPARE(readBytes(path()), QByteArray("old\r\nlist\r\n"));
+    }
+
+    void entryBeyondLatin1IsStoredAsTheSameAddressInAscii_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("host and path") << QStringLiteral("http://\u4F8B\u3048.jp/\u00FC\u20AC")
+                                       << QByteArray("http://xn--r8jz45g.jp/%C3%BC%E2%82%AC");
+        QTest::newRow("query and fragment")
+            << QStringLiteral("https://a.example/s?q=\u20AC#\u4F8B")
+            << QByteArray("https://a.example/s?q=%E2%82%AC#%E4%BE%8B");
+        QTest::newRow("blanks around stay")
+            << QStringLiteral(" http://\u4F8B.jp/\t") << QByteArray(" http://xn--fsq.jp/\t");
+        QTest::newRow("lone LF inside")
+            << QStringLiteral("http://\u4F8B.jp/a\nb") << QByteArray("http://xn--fsq.jp/a%0Ab");
+        QTest::newRow("without a scheme")
+            << QStringLiteral("\u4F8B.jp/x") << QByteArray("%E4%BE%8B.jp/x");
+    }
+    void entryBeyondLatin1IsStoredAsTheSameAddressInAscii() {
+        QFETCH(QString, entry);
+        QFETCH(QByteArray, stored);
+        const QStringList saved = SaveRandomList(path(), {"caf\u00E9", entry});
+        QCOMPARE(readBytes(path()), "caf\xE9\r\n" + stored + "\r\n");
+        QCOMPARE(saved, (QStringList{QStringLiteral("caf\u00E9"), QString::fromLatin1(stored)}));
+        // Read back, it leads where the entry led.
+        QCOMPARE(QUrl::fromUserInput(readRandomList(path()).last()), QUrl::fromUserInput(entry));
     }
 
     void saveIntoAFolderThatCannotExistFails() {
@@ -182,6 +220,74 @@ private slots:
         // And the next save, with room, goes through.
         SaveRandomList(path, big);
         QCOMPARE(readRandomList(path), big);
+    }
+
+    void readNotesWhereTheEntriesNotLoadedBegin_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qsizetype>("limit");
+        QTest::addColumn<qint64>("offset"); // -1: everything was loaded
+        QTest::newRow("after CR LF") << QByteArray("a\r\nb\r\nc\r\n") << qsizetype(2) << 6LL;
+        QTest::newRow("after a lone CR") << QByteArray("a\rb\rc") << qsizetype(2) << 4LL;
+        QTest::newRow("a lone LF next is an entry") << QByteArray("a\r\n\n") << qsizetype(1) << 3LL;
+        QTest::newRow("CR LF split between pieces")
+            << QByteArray(64 * 1024 - 1, 'x') + "\r\nrest" << qsizetype(1) << 64LL * 1024 + 1;
+        QTest::newRow("exactly full") << QByteArray("a\r\nb\r\n") << qsizetype(2) << -1LL;
+        QTest::newRow("full, last unterminated") << QByteArray("a\r\nb") << qsizetype(2) << -1LL;
+        QTest::newRow("under the limit") << QByteArray("a\r\nb") << qsizetype(5) << -1LL;
+    }
+    void readNotesWhereTheEntriesNotLoadedBegin() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qsizetype, limit);
+        QFETCH(qint64, offset);
+        writeBytes(path(), bytes);
+        const RandomListContents read = readRandomListFile(path(), limit);
+        QCOMPARE(read.entries.size(), std::min<qsizetype>(limit, parse(bytes).size()));
+        QCOMPARE(read.unloaded.offset, offset);
+    }
+
+    void saveKeepsTheEntriesNotLoadedByteForByte() {
+        // What follows the loaded entries keeps its odd line ends, its
+        // Latin-1 bytes and its missing last terminator.
+        const QByteArray rest = "r1\rr\n2\r\n\r\nr\xE9";
+        writeBytes(path(), "a\r\nb\rc\r\n" + rest);
+        RandomListContents read = readRandomListFile(path(), 3);
+        QCOMPARE(read.entries, (QStringList{"a", "b", "c"}));
+        SaveRandomList(path(), {"x", QStringLiteral("\u4F8B")}, read.unloaded);
+        QCOMPARE(readBytes(path()), "x\r\n%E4%BE%8B\r\n" + rest);
+        // A later save, here of a single entry, still knows where they begin.
+        SaveRandomList(path(), {"only"}, read.unloaded);
+        QCOMPARE(readBytes(path()), "only\r\n" + rest);
+        // Entries appended to them meanwhile are kept too.
+        writeBytes(path(), "only\r\n" + rest + "\r\nnew\r\n");
+        SaveRandomList(path(), {"y"}, read.unloaded);
+        QCOMPARE(readBytes(path()), "y\r\n" + rest + "\r\nnew\r\n");
+    }
+
+    void saveLeavesAFileChangedBeforeTheEntriesNotLoadedAlone_data() {
+        QTest::addColumn<QByteArray>("changed"); // null: the file is gone
+        QTest::newRow("an entry edited") << QByteArray("a\r\nB\r\nc\r\nd\r\n");
+        QTest::newRow("an entry removed") << QByteArray("a\r\nc\r\nd\r\n");
+        QTest::newRow("cut short") << QByteArray("a\r\n");
+        QTest::newRow("gone") << QByteArray();
+    }
+    void saveLeavesAFileChangedBeforeTheEntriesNotLoadedAlone() {
+        QFETCH(QByteArray, changed);
+        writeBytes(path(), "a\r\nb\r\nc\r\nd\r\n");
+        RandomListContents read = readRandomListFile(path(), 2);
+        if (changed.isNull())
+            QVERIFY(QFile::remove(path()));
+        else
+            writeBytes(path(), changed);
+        QString reason;
+        try {
+            SaveRandomList(path(), {"x"}, read.unloaded);
+        } catch (const SaveRandomListError& e) {
+            reason = e.reason();
+        }
+        QVERIFY2(reason.contains(QStringLiteral("changed on disk")), qPrintable(reason));
+        QCOMPARE(QFile::exists(path()), !changed.isNull());
+        if (!changed.isNull())
+            QCOMPARE(readBytes(path()), changed);
     }
 };
 

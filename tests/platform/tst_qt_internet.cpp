@@ -41,6 +41,28 @@ QByteArray pattern(qsizetype size) {
     return b;
 }
 
+const QByteArray kHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+
+// A hand-written answer, the body framed in chunks of `piece` bytes, each
+// chunk sent as one piece.
+QList<QByteArray> chunkedAnswer(const QByteArray& body, qsizetype piece) {
+    QList<QByteArray> out{kHead + "Transfer-Encoding: chunked\r\n\r\n"};
+    for (qsizetype at = 0; at < body.size(); at += piece) {
+        const QByteArray chunk = body.mid(at, piece);
+        out.append(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
+    }
+    out.append("0\r\n\r\n");
+    return out;
+}
+
+// No length and no chunks: the body ends where the server closes.
+QList<QByteArray> closeDelimitedAnswer(const QByteArray& body, qsizetype piece) {
+    QList<QByteArray> out{kHead + "\r\n"};
+    for (qsizetype at = 0; at < body.size(); at += piece)
+        out.append(body.mid(at, piece));
+    return out;
+}
+
 } // namespace
 
 class TestQtInternet : public QObject {
@@ -317,6 +339,39 @@ private slots:
         QCOMPARE(server->requestCount("/many"), 200);
         QCOMPARE(net->openHandleCount(), 1);
         QCOMPARE(net->findChildren<QNetworkReply*>().size(), 0);
+    }
+
+    // Large bodies whose end only the framing or the close tells: every read
+    // but the last hands out a full 2048 bytes, and nothing stalls.
+    void largeChunkedAndCloseDelimitedBodies_data() {
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<qsizetype>("piece");
+        for (bool chunked : {true, false})
+            for (qsizetype mb : {1, 2, 8})
+                for (qsizetype piece : {3000, 10000, 2048})
+                    QTest::addRow("%s %lld MB in %lld", chunked ? "chunked" : "close",
+                                  static_cast<long long>(mb), static_cast<long long>(piece))
+                        << chunked << mb * 1024 * 1024 << piece;
+    }
+    void largeChunkedAndCloseDelimitedBodies() {
+        QFETCH(bool, chunked);
+        QFETCH(qsizetype, size);
+        QFETCH(qsizetype, piece);
+        QtInternet roomy(QtInternet::Timeouts{5000, 60000});
+        const InternetHandle own = roomy.InternetOpen("vigilo-test/1.0");
+        const QByteArray body = pattern(size);
+        server->setRawPieces(
+            "/large", chunked ? chunkedAnswer(body, piece) : closeDelimitedAnswer(body, piece), 0);
+        InternetHandle url = roomy.InternetOpenUrl(own, server->url("/large").toLatin1());
+        QVERIFY(url != 0);
+        Download d = readAll(roomy, url);
+        QVERIFY2(d.ok, qPrintable(QString::number(d.error)));
+        QVERIFY(d.body == body);
+        const qsizetype full = size / 2048;
+        QCOMPARE(d.counts.size(), full + (size % 2048 ? 1 : 0) + 1);
+        QCOMPARE(d.counts.count(2048u), full);
+        QCOMPARE(d.counts.last(), 0u);
     }
 
     void tenMegabytesArriveIntact() {

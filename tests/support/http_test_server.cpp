@@ -70,7 +70,10 @@ public:
                           script.pieces.value(0));
             break;
         case Mode::Raw:
-            sendThenClose({}, script.pieces.value(0));
+            pieces_ = script.pieces;
+            pauseMs_ = script.intervalMs;
+            keepOpen_ = script.keepOpen;
+            nextPiece();
             break;
         case Mode::Redirect:
             sendThenClose(
@@ -170,7 +173,7 @@ private:
 
     void nextPiece() {
         if (pieces_.isEmpty()) {
-            afterAll_ = true;
+            afterAll_ = !keepOpen_;
             pump();
             return;
         }
@@ -209,6 +212,7 @@ private:
     bool reset_ = false;
     QList<QByteArray> pieces_;
     int pauseMs_ = 0;
+    bool keepOpen_ = false;
 };
 
 HttpTestServer::HttpTestServer(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
@@ -288,9 +292,16 @@ void HttpTestServer::setChunked(const QString& path, const QList<QByteArray>& ch
 }
 
 void HttpTestServer::setRaw(const QString& path, const QByteArray& response) {
+    setRawPieces(path, {response}, 0);
+}
+
+void HttpTestServer::setRawPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs,
+                                  bool keepOpen) {
     Script s;
     s.mode = Mode::Raw;
-    s.pieces = {response};
+    s.pieces = pieces;
+    s.intervalMs = pauseMs;
+    s.keepOpen = keepOpen;
     scripts_[path] = s;
 }
 

@@ -31,6 +31,10 @@ public:
     void setChunked(const QString& path, const QList<QByteArray>& chunks);
     // Sends exactly these bytes as the whole answer, then closes.
     void setRaw(const QString& path, const QByteArray& response);
+    // A hand-written answer sent piece by piece, `pauseMs` apart; afterwards
+    // the connection is closed, or left open when `keepOpen`.
+    void setRawPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs,
+                      bool keepOpen = false);
 
     int requestCount(const QString& path) const;
     QByteArray lastRequestHeaders(const QString& path) const;
@@ -45,6 +49,7 @@ public:
         int intervalMs = 0;
         int afterBytes = 0;
         QByteArray location;
+        bool keepOpen = false;
     };
 
 private:

@@ -1,5 +1,6 @@
 #include "platform/qt_internet.h"
 
+#include "platform/http_access_manager.h"
 #include "platform/internet_error_map.h"
 
 #include <QDeadlineTimer>
@@ -26,8 +27,9 @@ bool isFollowedRedirect(int status) {
            status == 308;
 }
 
-bool hasHttpStatus(const QNetworkReply* reply) {
-    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+// The answer's HTTP status, 0 while none came in.
+int httpStatus(const QNetworkReply* reply) {
+    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
 // The final answer's headers are in: a status that is not a redirect on its way.
@@ -61,7 +63,7 @@ struct QtInternet::Handle {
 };
 
 QtInternet::QtInternet(Timeouts timeouts)
-    : timeouts_(timeouts), manager_(new QNetworkAccessManager(this)) {
+    : timeouts_(timeouts), manager_(new HttpAccessManager(this)) {
     manager_->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }
 
@@ -147,7 +149,7 @@ InternetHandle QtInternet::InternetOpenUrl(InternetHandle session, const QByteAr
     } else if (QNetworkReply* reply = handle->reply;
                !headersIn(reply) || failsAtOpen(reply->error())) {
         // A failure after the headers shows in the reads, as a cut-off body.
-        code = internetErrorCode(reply->error(), hasHttpStatus(reply), handle->sslErrors);
+        code = internetErrorCode(reply->error(), httpStatus(reply), handle->sslErrors);
     }
     if (code) {
         release(*handle);
@@ -196,8 +198,7 @@ bool QtInternet::InternetReadFile(InternetHandle url, char* buffer, std::uint32_
     }
     // Nothing left: the end of the body, or the failure that cut it short.
     QNetworkReply* reply = handle->reply;
-    if (std::int32_t code =
-            internetErrorCode(reply->error(), hasHttpStatus(reply), handle->sslErrors))
+    if (std::int32_t code = internetErrorCode(reply->error(), httpStatus(reply), handle->sslErrors))
         return fail(code);
     lastError_ = 0;
     return true;

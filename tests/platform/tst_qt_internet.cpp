@@ -1,4 +1,6 @@
+#include "coded_body.h"
 #include "http_test_server.h"
+#include "platform/internet_error_map.h"
 #include "platform/qt_internet.h"
 
 #include <QNetworkReply>
@@ -61,6 +63,18 @@ QList<QByteArray> closeDelimitedAnswer(const QByteArray& body, qsizetype piece) 
     for (qsizetype at = 0; at < body.size(); at += piece)
         out.append(body.mid(at, piece));
     return out;
+}
+
+QByteArray chunkedHead() {
+    return kHead + "Transfer-Encoding: chunked\r\n\r\n";
+}
+
+QByteArray lengthHead(qsizetype length, const QByteArray& extra = {}) {
+    return kHead + extra + "Content-Length: " + QByteArray::number(length) + "\r\n\r\n";
+}
+
+QByteArray codedAnswer(const QByteArray& coding, const QByteArray& body) {
+    return lengthHead(body.size(), "Content-Encoding: " + coding + "\r\n") + body;
 }
 
 } // namespace
@@ -372,6 +386,156 @@ private slots:
         QCOMPARE(d.counts.size(), full + (size % 2048 ? 1 : 0) + 1);
         QCOMPARE(d.counts.count(2048u), full);
         QCOMPARE(d.counts.last(), 0u);
+    }
+
+    // Answers whose body does not end as their framing says, or cannot be
+    // decoded: the read fails instead of handing out a page.
+    void brokenAnswersFailTheRead_data() {
+        QTest::addColumn<QList<QByteArray>>("answer");
+        QTest::addColumn<bool>("keepOpen");
+        QTest::addColumn<int>("code");
+        const QByteArray big = pattern(5000);
+        const QByteArray first = "1388\r\n" + big + "\r\n"; // one chunk of 5000 bytes
+        const int invalid = InternetError::InvalidServerResponse;
+        const int terminated = InternetError::ConnectionAborted;
+        const int undecodable = InternetError::DecodingFailed;
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("chunk size zz") << QList<QByteArray>{chunkedHead() + first, "zz\r\nworld\r\n0\r\n\r\n"}
+                             << false << invalid;
+        row("chunk size of 17 hex digits")
+            << QList<QByteArray>{chunkedHead() + first + "10000000000000005\r\nworld\r\n0\r\n\r\n"}
+            << false << invalid;
+        row("chunk size past 63 bits")
+            << QList<QByteArray>{chunkedHead() + first + "FFFFFFFFFFFFFFFF\r\nworld\r\n0\r\n\r\n"}
+            << false << invalid;
+        row("empty chunk size") << QList<QByteArray>{chunkedHead() + first + "\r\nworld\r\n"}
+                                << false << invalid;
+        row("chunk data not followed by its line end")
+            << QList<QByteArray>{chunkedHead() + "5\r\nhelloXX5\r\nworld\r\n0\r\n\r\n"} << false
+            << invalid;
+        row("no final chunk, then close")
+            << QList<QByteArray>{chunkedHead() + first, "5\r\nworld\r\n"} << false << terminated;
+        row("cut inside a chunk") << QList<QByteArray>{chunkedHead() + first + "50\r\nworld"}
+                                  << false << terminated;
+        row("cut inside the trailer")
+            << QList<QByteArray>{chunkedHead() + first + "0\r\nX-A: b\r\n"} << false << terminated;
+        row("no final chunk, left open")
+            << QList<QByteArray>{chunkedHead() + first} << true << int(InternetError::Timeout);
+        row("fewer bytes than Content-Length")
+            << QList<QByteArray>{lengthHead(9000) + big} << false << terminated;
+        row("lengths that disagree")
+            << QList<QByteArray>{kHead + "Content-Length: 5\r\nContent-Length: 6\r\n\r\nhello!"}
+            << false << invalid;
+        row("length that is no number")
+            << QList<QByteArray>{kHead + "Content-Length: 5x\r\n\r\nhello"} << false << invalid;
+        row("not an HTTP answer") << QList<QByteArray>{"hello there\r\n\r\n"} << false << invalid;
+        row("closed before any answer") << QList<QByteArray>{} << false << terminated;
+        row("gzip over a plain body")
+            << QList<QByteArray>{codedAnswer("gzip", big)} << false << undecodable;
+        const QByteArray zeros = encodedBody(QByteArray(200 * 1024 * 1024, '\0'), BodyCoding::Gzip);
+        row("gzip bomb") << QList<QByteArray>{codedAnswer("gzip", zeros)} << false << undecodable;
+        const QByteArray gz = encodedBody(big + big, BodyCoding::Gzip);
+        row("gzip stream cut short")
+            << QList<QByteArray>{codedAnswer("gzip", gz.left(gz.size() / 2))} << false
+            << undecodable;
+        row("gzip stream cut short at the close")
+            << QList<QByteArray>{kHead + "Content-Encoding: gzip\r\n\r\n" + gz.left(gz.size() - 4)}
+            << false << undecodable;
+        row("garbage after the gzip stream")
+            << QList<QByteArray>{codedAnswer("gzip", gz + "tail")} << false << undecodable;
+        row("deflate over a plain body")
+            << QList<QByteArray>{codedAnswer("deflate", big)} << false << undecodable;
+        row("a coding never asked for")
+            << QList<QByteArray>{codedAnswer("br", big)} << false << undecodable;
+        row("a transfer coding never asked for")
+            << QList<QByteArray>{kHead +
+                                 "Transfer-Encoding: gzip, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"}
+            << false << undecodable;
+    }
+    void brokenAnswersFailTheRead() {
+        QFETCH(QList<QByteArray>, answer);
+        QFETCH(bool, keepOpen);
+        QFETCH(int, code);
+        server->setRawPieces("/broken", answer, 20, keepOpen);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/broken").toLatin1());
+        Download d = url ? readAll(*net, url) : Download{{}, {}, false, net->lastError()};
+        QVERIFY(!d.ok);
+        QCOMPARE(d.error, code);
+        // The handle stays failed rather than pretending the body ended.
+        if (url) {
+            char buffer[16];
+            std::uint32_t n = 99;
+            QVERIFY(!net->InternetReadFile(url, buffer, sizeof buffer, &n));
+            QCOMPARE(n, 0u);
+            QVERIFY(net->InternetCloseHandle(url));
+        }
+    }
+
+    // The same framings and codings, sound, in their allowed variations.
+    void soundAnswersArriveWhole_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray page = pattern(70000);
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("chunks with extensions and a trailer")
+            << chunkedHead() + "5;name=value\r\nhello\r\n6 ; x\r\n world\r\n0\r\nX-Sum: 1\r\n\r\n"
+            << QByteArray("hello world");
+        row("chunks with bare line feeds and padded sizes")
+            << kHead + "Transfer-Encoding: chunked\r\n\r\n0005\nhello\nA\n0123456789\n0\n\n"
+            << QByteArray("hello0123456789");
+        row("bytes after the length are not the page")
+            << lengthHead(5) + "helloEXTRA" << QByteArray("hello");
+        row("equal repeated lengths")
+            << kHead + "Content-Length: 5, 5\r\nContent-Length: 5\r\n\r\nhello"
+            << QByteArray("hello");
+        row("an interim answer first")
+            << "HTTP/1.1 100 Continue\r\n\r\n" + lengthHead(5) + "hello" << QByteArray("hello");
+        row("an old server's answer")
+            << QByteArray("HTTP/1.0 200 OK\r\n\r\nold page") << QByteArray("old page");
+        row("no content") << QByteArray("HTTP/1.1 204 No Content\r\n\r\n") << QByteArray();
+        row("gzip") << codedAnswer("gzip", encodedBody(page, BodyCoding::Gzip)) << page;
+        row("gzip up to the close")
+            << kHead + "Content-Encoding: gzip\r\n\r\n" + encodedBody(page, BodyCoding::Gzip)
+            << page;
+        row("gzip in chunks") << chunkedAnswer(encodedBody(page, BodyCoding::Gzip), 700)
+                                     .join()
+                                     .replace("Transfer-Encoding",
+                                              "Content-Encoding: gzip\r\nTransfer-Encoding")
+                              << page;
+        row("two gzip members") << codedAnswer("gzip", encodedBody("first ", BodyCoding::Gzip) +
+                                                           encodedBody("second", BodyCoding::Gzip))
+                                << QByteArray("first second");
+        row("deflate, zlib-wrapped")
+            << codedAnswer("deflate", encodedBody(page, BodyCoding::ZlibDeflate)) << page;
+        row("deflate, raw") << codedAnswer("deflate", encodedBody(page, BodyCoding::RawDeflate))
+                            << page;
+        row("gzip on an empty body") << codedAnswer("gzip", {}) << QByteArray();
+    }
+    void soundAnswersArriveWhole() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, body);
+        // Sent in small pieces, so lines and chunks are split across reads.
+        QList<QByteArray> pieces;
+        for (qsizetype at = 0; at < answer.size(); at += 7)
+            pieces.append(answer.mid(at, 7));
+        server->setRawPieces("/sound", pieces, 0);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/sound").toLatin1());
+        QVERIFY(url != 0);
+        Download d = readAll(*net, url);
+        QVERIFY2(d.ok, qPrintable(QString::number(d.error)));
+        QCOMPARE(d.body, body);
+        QCOMPARE(d.counts.count(2048u), body.size() / 2048);
+    }
+
+    void requestAsksForCodingsThisReaderUndoes() {
+        server->setBody("/page", "x");
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/page").toLatin1());
+        QCOMPARE(readAll(*net, url).body, QByteArray("x"));
+        const QByteArray request = server->lastRequestHeaders("/page");
+        QVERIFY(request.startsWith("GET /page HTTP/1.1\r\n"));
+        QVERIFY(request.contains("\r\nAccept-Encoding: gzip, deflate\r\n"));
+        QVERIFY(
+            request.contains("\r\nHost: 127.0.0.1:" + QByteArray::number(server->port()) + "\r\n"));
     }
 
     void tenMegabytesArriveIntact() {

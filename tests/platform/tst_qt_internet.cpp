@@ -1,10 +1,14 @@
 #include "coded_body.h"
 #include "http_test_server.h"
+#include "platform/http_access_manager.h"
 #include "platform/internet_error_map.h"
 #include "platform/qt_internet.h"
+#include "test_certificate.h"
 
 #include <QNetworkReply>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTimer>
 #include <QtTest>
@@ -536,6 +540,113 @@ private slots:
         QVERIFY(request.contains("\r\nAccept-Encoding: gzip, deflate\r\n"));
         QVERIFY(
             request.contains("\r\nHost: 127.0.0.1:" + QByteArray::number(server->port()) + "\r\n"));
+    }
+
+    // A page over TLS is read when its certificate is trusted, and refused,
+    // before any request goes out, when it is not or names another host.
+    void httpsChecksTheCertificate() {
+        HttpTestServer tls(testServerTls());
+        tls.setBody("/secure", "secret page");
+        tls.setRedirect("/down", server->url("/plain"));
+        server->setBody("/plain", "plain page");
+
+        QCOMPARE(net->InternetOpenUrl(session, tls.url("/secure").toLatin1()), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::InvalidCertificateAuthority);
+        QCOMPARE(tls.requestCount("/secure"), 0);
+
+        // Trusted, as a system store would trust it.
+        const QSslConfiguration saved = QSslConfiguration::defaultConfiguration();
+        auto restore = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(saved); });
+        QSslConfiguration trusting = saved;
+        trusting.addCaCertificate(testCertificate());
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        InternetHandle url = net->InternetOpenUrl(session, tls.url("/secure").toLatin1());
+        QVERIFY(url != 0);
+        QCOMPARE(readAll(*net, url).body, QByteArray("secret page"));
+        QVERIFY(tls.lastRequestHeaders("/secure").contains("User-Agent: vigilo-test/1.0\r\n"));
+
+        QByteArray byName = tls.url("/secure").toLatin1().replace("127.0.0.1", "localhost");
+        QCOMPARE(net->InternetOpenUrl(session, byName), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::CertNameInvalid);
+
+        // Never from HTTPS down to HTTP.
+        QCOMPARE(net->InternetOpenUrl(session, tls.url("/down").toLatin1()), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::HttpsToHttpOnRedirect);
+        QCOMPARE(server->requestCount("/plain"), 0);
+    }
+
+    // The loopback server plays the system's proxy: a plain request goes to
+    // it naming the whole URL.
+    void plainRequestsGoThroughTheSystemProxy() {
+        const QByteArray target = "http://pages.invalid/watched?x=1";
+        server->setBody(QString::fromLatin1(target), "through the proxy");
+        qputenv("http_proxy", server->url({}).toLatin1());
+        auto restore = qScopeGuard([] { qunsetenv("http_proxy"); });
+        InternetHandle url = net->InternetOpenUrl(session, target);
+        QVERIFY(url != 0);
+        QCOMPARE(readAll(*net, url).body, QByteArray("through the proxy"));
+        const QByteArray request = server->lastRequestHeaders(QString::fromLatin1(target));
+        QVERIFY(request.startsWith("GET " + target + " HTTP/1.1\r\n"));
+        QVERIFY(request.contains("\r\nHost: pages.invalid\r\n"));
+    }
+
+    // Cookies set on the way are sent on; credentials in the address go to
+    // their own server only.
+    void cookiesAndCredentials() {
+        HttpTestServer other;
+        other.setBody("/there", "elsewhere");
+        server->setRaw("/login", "HTTP/1.1 302 Found\r\nSet-Cookie: visit=7; Path=/\r\n"
+                                 "Location: /home\r\nContent-Length: 0\r\n\r\n");
+        server->setBody("/home", "home");
+        server->setRedirect("/away", other.url("/there"));
+        auto withUser = [](QString url) {
+            return url.replace("http://", "http://user:pw@").toLatin1();
+        };
+        InternetHandle url = net->InternetOpenUrl(session, withUser(server->url("/login")));
+        QCOMPARE(readAll(*net, url).body, QByteArray("home"));
+        const QByteArray basic = "\r\nAuthorization: Basic dXNlcjpwdw==\r\n";
+        QVERIFY(server->lastRequestHeaders("/login").contains(basic));
+        QVERIFY(server->lastRequestHeaders("/home").contains(basic));
+        QVERIFY(server->lastRequestHeaders("/home").contains("\r\nCookie: visit=7\r\n"));
+
+        url = net->InternetOpenUrl(session, withUser(server->url("/away")));
+        QCOMPARE(readAll(*net, url).body, QByteArray("elsewhere"));
+        QVERIFY(!other.lastRequestHeaders("/there").contains("Authorization"));
+    }
+
+    // While nobody reads, a reply holds about its read buffer of body, however
+    // much the server sends or the body expands.
+    void replyHoldsNoMoreThanItsReadBuffer_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray plain = pattern(4 * 1024 * 1024);
+        const QByteArray zeros(9 * 1024 * 1024, '\0');
+        QTest::newRow("plain") << kHead + "\r\n" + plain << plain;
+        QTest::newRow("gzip") << codedAnswer("gzip", encodedBody(zeros, BodyCoding::Gzip)) << zeros;
+    }
+    void replyHoldsNoMoreThanItsReadBuffer() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, body);
+        server->setRaw("/held", answer);
+        constexpr qint64 kLimit = 64 * 1024;
+        HttpAccessManager manager;
+        std::unique_ptr<QNetworkReply> reply(
+            manager.get(QNetworkRequest(QUrl(server->url("/held")))));
+        reply->setReadBufferSize(kLimit);
+        QTRY_VERIFY(reply->bytesAvailable() >= kLimit);
+        for (int i = 0; i < 200; ++i)
+            QCoreApplication::processEvents();
+        QVERIFY2(reply->bytesAvailable() <= kLimit + 16 * 1024,
+                 qPrintable(QString::number(reply->bytesAvailable())));
+        QVERIFY(!reply->isFinished());
+
+        QByteArray got;
+        while (!reply->isFinished() || reply->bytesAvailable() > 0) {
+            got += reply->readAll();
+            QTRY_VERIFY(reply->bytesAvailable() > 0 || reply->isFinished());
+        }
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        QVERIFY(got == body);
     }
 
     void tenMegabytesArriveIntact() {

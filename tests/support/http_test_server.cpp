@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QPointer>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -216,9 +217,24 @@ private:
 };
 
 HttpTestServer::HttpTestServer(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
+    listen();
+}
+
+HttpTestServer::HttpTestServer(const QSslConfiguration& tls, QObject* parent)
+    : QObject(parent), tls_(true) {
+    auto* server = new QSslServer(this);
+    server->setSslConfiguration(tls);
+    server_ = server;
+    listen();
+}
+
+void HttpTestServer::listen() {
     server_->setMaxPendingConnections(1000);
     server_->listen(QHostAddress::LocalHost, 0);
     connect(server_, &QTcpServer::newConnection, this, &HttpTestServer::onNewConnection);
+    // A TLS connection is pending only once its handshake is over.
+    connect(server_, &QTcpServer::pendingConnectionAvailable, this,
+            &HttpTestServer::onNewConnection);
 }
 
 HttpTestServer::~HttpTestServer() = default;
@@ -228,7 +244,10 @@ quint16 HttpTestServer::port() const {
 }
 
 QString HttpTestServer::url(const QString& path) const {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
+    return QStringLiteral("%1://127.0.0.1:%2%3")
+        .arg(tls_ ? QStringLiteral("https") : QStringLiteral("http"))
+        .arg(port())
+        .arg(path);
 }
 
 void HttpTestServer::setBody(const QString& path, const QByteArray& body, int status) {

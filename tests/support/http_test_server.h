@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class QSslConfiguration;
 class QTcpServer;
 class QTcpSocket;
 
@@ -16,10 +17,12 @@ class HttpTestServer : public QObject {
     Q_OBJECT
 public:
     explicit HttpTestServer(QObject* parent = nullptr); // listens at once
+    // The same server over TLS, with the certificate and key given.
+    explicit HttpTestServer(const QSslConfiguration& tls, QObject* parent = nullptr);
     ~HttpTestServer() override;
 
     quint16 port() const;
-    QString url(const QString& path) const; // "http://127.0.0.1:<port><path>"
+    QString url(const QString& path) const; // "http(s)://127.0.0.1:<port><path>"
 
     void setBody(const QString& path, const QByteArray& body, int status = 200);
     void setPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs);
@@ -54,10 +57,12 @@ public:
 
 private:
     class Connection;
+    void listen();
     void onNewConnection();
     void dispatch(Connection* connection, const QByteArray& target, const QByteArray& headers);
 
-    QTcpServer* server_;
+    QTcpServer* server_ = nullptr;
+    bool tls_ = false;
     QHash<QString, Script> scripts_;
     QHash<QString, int> counts_;
     QHash<QString, QByteArray> lastHeaders_;

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr qsizetype kSlice = 16 * 1024;     // bytes taken off the connection at a time
-constexpr qint64 kSocketBuffer = 64 * 1024; // what the socket may hold unread
+constexpr qsizetype kSlice = 64 * 1024;      // bytes taken off the connection at a time
+constexpr qint64 kSocketBuffer = 512 * 1024; // what the socket may hold unread
 constexpr int kDefaultMaxRedirects = 50;
 
 bool isHttp(const QUrl& url) {
@@ -304,7 +304,7 @@ void HttpReply::pump() {
         }
         if (room <= 0)
             break;
-        const QByteArrayView raw = nextRaw();
+        const QByteArrayView raw = nextRaw(static_cast<qsizetype>(std::min<qint64>(room, kSlice)));
         if (raw.isEmpty()) {
             if (!closed_)
                 break;
@@ -319,15 +319,16 @@ void HttpReply::pump() {
     announce();
 }
 
-QByteArrayView HttpReply::nextRaw() {
+// At most `most` bytes, so a plain body never grows past the room it has.
+QByteArrayView HttpReply::nextRaw(qsizetype most) {
     qsizetype n = 0;
     if (!tail_.isEmpty()) {
-        n = std::min(kSlice, tail_.size());
+        n = std::min(most, tail_.size());
         raw_ = tail_.first(n);
         tail_.remove(0, n);
     } else if (socket_->bytesAvailable() > 0) {
-        raw_.resize(kSlice);
-        n = static_cast<qsizetype>(std::max<qint64>(0, socket_->read(raw_.data(), kSlice)));
+        raw_.resize(most);
+        n = static_cast<qsizetype>(std::max<qint64>(0, socket_->read(raw_.data(), most)));
     }
     return QByteArrayView(raw_.constData(), n);
 }

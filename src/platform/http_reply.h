@@ -39,7 +39,7 @@ private:
     void sendRequest();
     void schedulePump();
     void pump();
-    QByteArrayView nextRaw();
+    QByteArrayView nextRaw(qsizetype most);
     bool take(QByteArrayView raw);
     bool headIn();
     void socketFailed(QAbstractSocket::SocketError error);

@@ -636,7 +636,7 @@ private slots:
         QTRY_VERIFY(reply->bytesAvailable() >= kLimit);
         for (int i = 0; i < 200; ++i)
             QCoreApplication::processEvents();
-        QVERIFY2(reply->bytesAvailable() <= kLimit + 16 * 1024,
+        QVERIFY2(reply->bytesAvailable() <= kLimit,
                  qPrintable(QString::number(reply->bytesAvailable())));
         QVERIFY(!reply->isFinished());
 

@@ -16,7 +16,6 @@ namespace {
 
 constexpr qsizetype kSlice = 64 * 1024;      // bytes taken off the connection at a time
 constexpr qint64 kSocketBuffer = 512 * 1024; // what the socket may hold unread
-constexpr int kDefaultMaxRedirects = 50;
 
 bool isHttp(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
@@ -108,7 +107,12 @@ HttpReply::HttpReply(const QNetworkRequest& request, QNetworkCookieJar* cookies,
     open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     // Started from the event loop, so the caller can connect to the signals first.
     QMetaObject::invokeMethod(
-        this, [this] { connectTo(url()); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            if (!isFinished()) // not aborted meanwhile
+                connectTo(url());
+        },
+        Qt::QueuedConnection);
 }
 
 HttpReply::~HttpReply() {

@@ -3,7 +3,6 @@
 #include "http_test_server.h"
 #include "platform/qt_internet.h"
 
-#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -83,28 +82,6 @@ private slots:
         QCOMPARE(rig->status.texts.last(), QStringLiteral("Ready"));
         QCOMPARE(rig->pointer.calls, (QStringList{"busy", "restore"}));
         QCOMPARE(internet->openHandleCount(), 1);
-    }
-
-    // A large chunked page is read whole, 2048 bytes a time.
-    void largeChunkedPage() {
-        QByteArray page;
-        for (int i = 0; page.size() < 2 * 1024 * 1024; ++i)
-            page += "<p>line " + QByteArray::number(i) + "</p>\n";
-        QList<QByteArray> answer{chunkedHead()};
-        for (qsizetype at = 0; at < page.size(); at += 3000)
-            answer.append(QByteArray::number(std::min<qsizetype>(3000, page.size() - at), 16) +
-                          "\r\n" + page.mid(at, 3000) + "\r\n");
-        answer.append("0\r\n\r\n");
-        server->setRawPieces("/large", answer, 0);
-        rig->status.texts.clear();
-        QVERIFY(rig->net.ReadUrl(server->url("/large")));
-        QVERIFY(rig->net.GetRawHTML() == QString::fromLatin1(page));
-        const QStringList reads = rig->status.texts.filter("Reading Url: ");
-        QCOMPARE(reads.size(), page.size() / 2048 + 2);
-        static const QRegularExpression count("^Reading Url: (\\d+) bytes read$");
-        for (qsizetype i = 0; i + 2 < reads.size(); ++i)
-            QCOMPARE(count.match(reads[i]).captured(1).toLongLong(), (i + 1) * 2048);
-        QCOMPARE(reads.last(), "Reading Url: " + QString::number(page.size()) + " bytes read");
     }
 
 private:

@@ -558,8 +558,15 @@ private slots:
     void plainRequestsGoThroughTheSystemProxy() {
         const QByteArray target = "http://pages.invalid/watched?x=1";
         server->setBody(QString::fromLatin1(target), "through the proxy");
+        const QByteArray before = qgetenv("http_proxy");
+        const bool had = qEnvironmentVariableIsSet("http_proxy");
         qputenv("http_proxy", server->url({}).toLatin1());
-        auto restore = qScopeGuard([] { qunsetenv("http_proxy"); });
+        auto restore = qScopeGuard([&] {
+            if (had)
+                qputenv("http_proxy", before);
+            else
+                qunsetenv("http_proxy");
+        });
         InternetHandle url = net->InternetOpenUrl(session, target);
         QVERIFY(url != 0);
         QCOMPARE(readAll(*net, url).body, QByteArray("through the proxy"));

@@ -18,7 +18,7 @@ need_packages() {
 }
 
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-multimedia-dev
-                libqt6webenginecore6-bin libgl-dev libpulse0 fonts-dejavu-core)
+                libqt6webenginecore6-bin libgl-dev libpulse0 fonts-dejavu-core zlib1g-dev)
 
 configure_and_build() {
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

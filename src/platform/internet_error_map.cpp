@@ -28,14 +28,16 @@ std::int32_t certificateCode(const QList<QSslError>& sslErrors) {
 
 } // namespace
 
-std::int32_t internetErrorCode(QNetworkReply::NetworkError error, bool hasHttpStatus,
+std::int32_t internetErrorCode(QNetworkReply::NetworkError error, int httpStatus,
                                const QList<QSslError>& sslErrors) {
     using E = QNetworkReply::NetworkError;
     const bool statusOnly = (error >= E::ContentAccessDenied && error <= E::UnknownContentError) ||
                             (error >= E::InternalServerError && error <= E::UnknownServerError) ||
                             error == E::ProtocolInvalidOperationError ||
                             error == E::ProxyAuthenticationRequiredError;
-    if (statusOnly && hasHttpStatus)
+    // The same errors also stand for failures of a sound status's body, such
+    // as one that cannot be decompressed.
+    if (statusOnly && httpStatus >= 400)
         return 0;
     switch (error) {
     case E::NoError:
@@ -67,6 +69,8 @@ std::int32_t internetErrorCode(QNetworkReply::NetworkError error, bool hasHttpSt
         return InternetError::HttpsToHttpOnRedirect;
     case E::ProtocolUnknownError:
         return InternetError::UnrecognizedScheme;
+    case E::UnknownContentError:
+        return InternetError::DecodingFailed;
     default:
         return InternetError::InvalidServerResponse;
     }

@@ -21,11 +21,13 @@ inline constexpr std::int32_t InvalidServerResponse = 12152;
 inline constexpr std::int32_t RedirectFailed = 12156;
 inline constexpr std::int32_t SecurityChannelError = 12157;
 inline constexpr std::int32_t CertRevoked = 12170;
+inline constexpr std::int32_t DecodingFailed = 12175;
 inline constexpr std::int32_t InvalidParameter = 87;
 } // namespace InternetError
 
-// The one place where network failures become internet error codes. Returns
-// 0 when the error only reports the HTTP status of an answer that came in
-// (`hasHttpStatus`): such a page still opens and its body is read.
-std::int32_t internetErrorCode(QNetworkReply::NetworkError error, bool hasHttpStatus,
+// The one place where network failures become internet error codes.
+// `httpStatus` is the status of the answer that came in, 0 when none did.
+// Returns 0 when the error only reports an HTTP error status (400 and up):
+// such a page still opens and its body is read.
+std::int32_t internetErrorCode(QNetworkReply::NetworkError error, int httpStatus,
                                const QList<QSslError>& sslErrors = {});

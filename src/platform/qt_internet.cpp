@@ -1,5 +1,6 @@
 #include "platform/qt_internet.h"
 
+#include "platform/http_access_manager.h"
 #include "platform/internet_error_map.h"
 
 #include <QDeadlineTimer>
@@ -26,8 +27,9 @@ bool isFollowedRedirect(int status) {
            status == 308;
 }
 
-bool hasHttpStatus(const QNetworkReply* reply) {
-    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+// The answer's HTTP status, 0 while none came in.
+int httpStatus(const QNetworkReply* reply) {
+    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
 // The final answer's headers are in: a status that is not a redirect on its way.
@@ -61,7 +63,7 @@ struct QtInternet::Handle {
 };
 
 QtInternet::QtInternet(Timeouts timeouts)
-    : timeouts_(timeouts), manager_(new QNetworkAccessManager(this)) {
+    : timeouts_(timeouts), manager_(new HttpAccessManager(this)) {
     manager_->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }
 
@@ -147,7 +149,7 @@ InternetHandle QtInternet::InternetOpenUrl(InternetHandle session, const QByteAr
     } else if (QNetworkReply* reply = handle->reply;
                !headersIn(reply) || failsAtOpen(reply->error())) {
         // A failure after the headers shows in the reads, as a cut-off body.
-        code = internetErrorCode(reply->error(), hasHttpStatus(reply), handle->sslErrors);
+        code = internetErrorCode(reply->error(), httpStatus(reply), handle->sslErrors);
     }
     if (code) {
         release(*handle);
@@ -168,22 +170,35 @@ bool QtInternet::InternetReadFile(InternetHandle url, char* buffer, std::uint32_
         return fail(InternetError::InvalidHandle);
     if (!bytesRead || (!buffer && toRead > 0))
         return fail(InternetError::InvalidParameter);
-    if (!wait(handle, Until::Bytes, toRead))
-        return fail(handle->failure ? handle->failure : InternetError::OperationCancelled);
 
-    QNetworkReply* reply = handle->reply;
-    qint64 n = std::min<qint64>(toRead, reply->bytesAvailable());
-    if (n > 0) {
-        n = reply->read(buffer, n);
-        if (n < 0)
-            return fail(InternetError::ConnectionAborted);
-        *bytesRead = static_cast<std::uint32_t>(n);
+    // Whatever the reply holds is taken before waiting for more: a reply with
+    // a bounded read buffer may hold the rest back until then, so waiting for
+    // the whole count could wait forever. The bytes wait in the caller's own
+    // buffer, so they cost no extra copy.
+    qint64 got = 0;
+    for (;;) {
+        QNetworkReply* reply = handle->reply;
+        // A finished reply reports its end as a failed read, so only what it
+        // says it holds is read.
+        if (const qint64 held = std::min(reply->bytesAvailable(), qint64{toRead} - got); held > 0) {
+            const qint64 n = reply->read(buffer + got, held);
+            if (n < 0)
+                return fail(InternetError::ConnectionAborted);
+            got += n;
+        }
+        if (got == qint64{toRead} || (reply->isFinished() && reply->bytesAvailable() == 0))
+            break;
+        if (!wait(handle, Until::Bytes, 1))
+            return fail(handle->failure ? handle->failure : InternetError::OperationCancelled);
+    }
+    if (got > 0) {
+        *bytesRead = static_cast<std::uint32_t>(got);
         lastError_ = 0;
         return true;
     }
     // Nothing left: the end of the body, or the failure that cut it short.
-    if (std::int32_t code =
-            internetErrorCode(reply->error(), hasHttpStatus(reply), handle->sslErrors))
+    QNetworkReply* reply = handle->reply;
+    if (std::int32_t code = internetErrorCode(reply->error(), httpStatus(reply), handle->sslErrors))
         return fail(code);
     lastError_ = 0;
     return true;

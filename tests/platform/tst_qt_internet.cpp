@@ -1,8 +1,14 @@
+#include "coded_body.h"
 #include "http_test_server.h"
+#include "platform/http_access_manager.h"
+#include "platform/internet_error_map.h"
 #include "platform/qt_internet.h"
+#include "test_certificate.h"
 
 #include <QNetworkReply>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTimer>
 #include <QtTest>
@@ -39,6 +45,40 @@ QByteArray pattern(qsizetype size) {
     for (qsizetype i = 0; i < size; ++i)
         b[i] = static_cast<char>('a' + (i * 7 + i / 251) % 26);
     return b;
+}
+
+const QByteArray kHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+
+// A hand-written answer, the body framed in chunks of `piece` bytes, each
+// chunk sent as one piece.
+QList<QByteArray> chunkedAnswer(const QByteArray& body, qsizetype piece) {
+    QList<QByteArray> out{kHead + "Transfer-Encoding: chunked\r\n\r\n"};
+    for (qsizetype at = 0; at < body.size(); at += piece) {
+        const QByteArray chunk = body.mid(at, piece);
+        out.append(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
+    }
+    out.append("0\r\n\r\n");
+    return out;
+}
+
+// No length and no chunks: the body ends where the server closes.
+QList<QByteArray> closeDelimitedAnswer(const QByteArray& body, qsizetype piece) {
+    QList<QByteArray> out{kHead + "\r\n"};
+    for (qsizetype at = 0; at < body.size(); at += piece)
+        out.append(body.mid(at, piece));
+    return out;
+}
+
+QByteArray chunkedHead() {
+    return kHead + "Transfer-Encoding: chunked\r\n\r\n";
+}
+
+QByteArray lengthHead(qsizetype length, const QByteArray& extra = {}) {
+    return kHead + extra + "Content-Length: " + QByteArray::number(length) + "\r\n\r\n";
+}
+
+QByteArray codedAnswer(const QByteArray& coding, const QByteArray& body) {
+    return lengthHead(body.size(), "Content-Encoding: " + coding + "\r\n") + body;
 }
 
 } // namespace
@@ -317,6 +357,303 @@ private slots:
         QCOMPARE(server->requestCount("/many"), 200);
         QCOMPARE(net->openHandleCount(), 1);
         QCOMPARE(net->findChildren<QNetworkReply*>().size(), 0);
+    }
+
+    // Large bodies whose end only the framing or the close tells: every read
+    // but the last hands out a full 2048 bytes, and nothing stalls.
+    void largeChunkedAndCloseDelimitedBodies_data() {
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<qsizetype>("piece");
+        for (bool chunked : {true, false})
+            for (qsizetype mb : {1, 2, 8})
+                for (qsizetype piece : {3000, 10000, 2048})
+                    QTest::addRow("%s %lld MB in %lld", chunked ? "chunked" : "close",
+                                  static_cast<long long>(mb), static_cast<long long>(piece))
+                        << chunked << mb * 1024 * 1024 << piece;
+    }
+    void largeChunkedAndCloseDelimitedBodies() {
+        QFETCH(bool, chunked);
+        QFETCH(qsizetype, size);
+        QFETCH(qsizetype, piece);
+        QtInternet roomy(QtInternet::Timeouts{5000, 60000});
+        const InternetHandle own = roomy.InternetOpen("vigilo-test/1.0");
+        const QByteArray body = pattern(size);
+        server->setRawPieces(
+            "/large", chunked ? chunkedAnswer(body, piece) : closeDelimitedAnswer(body, piece), 0);
+        InternetHandle url = roomy.InternetOpenUrl(own, server->url("/large").toLatin1());
+        QVERIFY(url != 0);
+        Download d = readAll(roomy, url);
+        QVERIFY2(d.ok, qPrintable(QString::number(d.error)));
+        QVERIFY(d.body == body);
+        const qsizetype full = size / 2048;
+        QCOMPARE(d.counts.size(), full + (size % 2048 ? 1 : 0) + 1);
+        QCOMPARE(d.counts.count(2048u), full);
+        QCOMPARE(d.counts.last(), 0u);
+    }
+
+    // Answers whose body does not end as their framing says, or cannot be
+    // decoded: the read fails instead of handing out a page.
+    void brokenAnswersFailTheRead_data() {
+        QTest::addColumn<QList<QByteArray>>("answer");
+        QTest::addColumn<bool>("keepOpen");
+        QTest::addColumn<int>("code");
+        const QByteArray big = pattern(5000);
+        const QByteArray first = "1388\r\n" + big + "\r\n"; // one chunk of 5000 bytes
+        const int invalid = InternetError::InvalidServerResponse;
+        const int terminated = InternetError::ConnectionAborted;
+        const int undecodable = InternetError::DecodingFailed;
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("chunk size zz") << QList<QByteArray>{chunkedHead() + first, "zz\r\nworld\r\n0\r\n\r\n"}
+                             << false << invalid;
+        row("chunk size of 17 hex digits")
+            << QList<QByteArray>{chunkedHead() + first + "10000000000000005\r\nworld\r\n0\r\n\r\n"}
+            << false << invalid;
+        row("chunk size past 63 bits")
+            << QList<QByteArray>{chunkedHead() + first + "FFFFFFFFFFFFFFFF\r\nworld\r\n0\r\n\r\n"}
+            << false << invalid;
+
+        row("chunk data not followed by its line end")
+            << QList<QByteArray>{chunkedHead() + "5\r\nhelloXX5\r\nworld\r\n0\r\n\r\n"} << false
+            << invalid;
+        row("no final chunk, then close")
+            << QList<QByteArray>{chunkedHead() + first, "5\r\nworld\r\n"} << false << terminated;
+        row("cut inside a chunk") << QList<QByteArray>{chunkedHead() + first + "50\r\nworld"}
+                                  << false << terminated;
+
+        row("no final chunk, left open")
+            << QList<QByteArray>{chunkedHead() + first} << true << int(InternetError::Timeout);
+        row("fewer bytes than Content-Length")
+            << QList<QByteArray>{lengthHead(9000) + big} << false << terminated;
+        row("lengths that disagree")
+            << QList<QByteArray>{kHead + "Content-Length: 5\r\nContent-Length: 6\r\n\r\nhello!"}
+            << false << invalid;
+        row("length that is no number")
+            << QList<QByteArray>{kHead + "Content-Length: 5x\r\n\r\nhello"} << false << invalid;
+
+        row("closed before any answer") << QList<QByteArray>{} << false << terminated;
+        row("gzip over a plain body")
+            << QList<QByteArray>{codedAnswer("gzip", big)} << false << undecodable;
+        const QByteArray zeros = encodedBody(QByteArray(200 * 1024 * 1024, '\0'), BodyCoding::Gzip);
+        row("gzip bomb") << QList<QByteArray>{codedAnswer("gzip", zeros)} << false << undecodable;
+        const QByteArray gz = encodedBody(big + big, BodyCoding::Gzip);
+
+        row("gzip stream cut short at the close")
+            << QList<QByteArray>{kHead + "Content-Encoding: gzip\r\n\r\n" + gz.left(gz.size() - 4)}
+            << false << undecodable;
+        row("garbage after the gzip stream")
+            << QList<QByteArray>{codedAnswer("gzip", gz + "tail")} << false << undecodable;
+
+        row("a coding never asked for")
+            << QList<QByteArray>{codedAnswer("br", big)} << false << undecodable;
+        row("a transfer coding never asked for")
+            << QList<QByteArray>{kHead +
+                                 "Transfer-Encoding: gzip, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"}
+            << false << undecodable;
+    }
+    void brokenAnswersFailTheRead() {
+        QFETCH(QList<QByteArray>, answer);
+        QFETCH(bool, keepOpen);
+        QFETCH(int, code);
+        server->setRawPieces("/broken", answer, 20, keepOpen);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/broken").toLatin1());
+        Download d = url ? readAll(*net, url) : Download{{}, {}, false, net->lastError()};
+        QVERIFY(!d.ok);
+        QCOMPARE(d.error, code);
+        // The handle stays failed rather than pretending the body ended.
+        if (url) {
+            char buffer[16];
+            std::uint32_t n = 99;
+            QVERIFY(!net->InternetReadFile(url, buffer, sizeof buffer, &n));
+            QCOMPARE(n, 0u);
+            QVERIFY(net->InternetCloseHandle(url));
+        }
+    }
+
+    // The same framings and codings, sound, in their allowed variations.
+    void soundAnswersArriveWhole_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray page = pattern(70000);
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("chunks with extensions and a trailer")
+            << chunkedHead() + "5;name=value\r\nhello\r\n6 ; x\r\n world\r\n0\r\nX-Sum: 1\r\n\r\n"
+            << QByteArray("hello world");
+        row("chunks with bare line feeds and padded sizes")
+            << kHead + "Transfer-Encoding: chunked\r\n\r\n0005\nhello\nA\n0123456789\n0\n\n"
+            << QByteArray("hello0123456789");
+        row("bytes after the length are not the page")
+            << lengthHead(5) + "helloEXTRA" << QByteArray("hello");
+
+        row("an interim answer first")
+            << "HTTP/1.1 100 Continue\r\n\r\n" + lengthHead(5) + "hello" << QByteArray("hello");
+
+        row("no content") << QByteArray("HTTP/1.1 204 No Content\r\n\r\n") << QByteArray();
+        row("gzip") << codedAnswer("gzip", encodedBody(page, BodyCoding::Gzip)) << page;
+        row("gzip up to the close")
+            << kHead + "Content-Encoding: gzip\r\n\r\n" + encodedBody(page, BodyCoding::Gzip)
+            << page;
+        row("gzip in chunks") << chunkedAnswer(encodedBody(page, BodyCoding::Gzip), 700)
+                                     .join()
+                                     .replace("Transfer-Encoding",
+                                              "Content-Encoding: gzip\r\nTransfer-Encoding")
+                              << page;
+
+        row("deflate, zlib-wrapped")
+            << codedAnswer("deflate", encodedBody(page, BodyCoding::ZlibDeflate)) << page;
+        row("deflate, raw") << codedAnswer("deflate", encodedBody(page, BodyCoding::RawDeflate))
+                            << page;
+    }
+    void soundAnswersArriveWhole() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, body);
+        // Sent in small pieces, so lines and chunks are split across reads.
+        QList<QByteArray> pieces;
+        for (qsizetype at = 0; at < answer.size(); at += 7)
+            pieces.append(answer.mid(at, 7));
+        server->setRawPieces("/sound", pieces, 0);
+        InternetHandle url = net->InternetOpenUrl(session, server->url("/sound").toLatin1());
+        QVERIFY(url != 0);
+        Download d = readAll(*net, url);
+        QVERIFY2(d.ok, qPrintable(QString::number(d.error)));
+        QCOMPARE(d.body, body);
+        QCOMPARE(d.counts.count(2048u), body.size() / 2048);
+    }
+
+    // A page over TLS is read when its certificate is trusted, and refused,
+    // before any request goes out, when it is not or names another host.
+    void httpsChecksTheCertificate() {
+        HttpTestServer tls(testServerTls());
+        tls.setBody("/secure", "secret page");
+        tls.setRedirect("/down", server->url("/plain"));
+        server->setBody("/plain", "plain page");
+
+        QCOMPARE(net->InternetOpenUrl(session, tls.url("/secure").toLatin1()), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::InvalidCertificateAuthority);
+        QCOMPARE(tls.requestCount("/secure"), 0);
+
+        // Trusted, as a system store would trust it.
+        const QSslConfiguration saved = QSslConfiguration::defaultConfiguration();
+        auto restore = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(saved); });
+        QSslConfiguration trusting = saved;
+        trusting.addCaCertificate(testCertificate());
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        InternetHandle url = net->InternetOpenUrl(session, tls.url("/secure").toLatin1());
+        QVERIFY(url != 0);
+        QCOMPARE(readAll(*net, url).body, QByteArray("secret page"));
+        QVERIFY(tls.lastRequestHeaders("/secure").contains("User-Agent: vigilo-test/1.0\r\n"));
+
+        QByteArray byName = tls.url("/secure").toLatin1().replace("127.0.0.1", "localhost");
+        QCOMPARE(net->InternetOpenUrl(session, byName), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::CertNameInvalid);
+
+        // Never from HTTPS down to HTTP.
+        QCOMPARE(net->InternetOpenUrl(session, tls.url("/down").toLatin1()), InternetHandle{0});
+        QCOMPARE(net->lastError(), InternetError::HttpsToHttpOnRedirect);
+        QCOMPARE(server->requestCount("/plain"), 0);
+    }
+
+    // The loopback server plays the system's proxy: a plain request goes to
+    // it naming the whole URL.
+    void plainRequestsGoThroughTheSystemProxy() {
+        const QByteArray target = "http://pages.invalid/watched?x=1";
+        server->setBody(QString::fromLatin1(target), "through the proxy");
+        const QByteArray before = qgetenv("http_proxy");
+        const bool had = qEnvironmentVariableIsSet("http_proxy");
+        qputenv("http_proxy", server->url({}).toLatin1());
+        auto restore = qScopeGuard([&] {
+            if (had)
+                qputenv("http_proxy", before);
+            else
+                qunsetenv("http_proxy");
+        });
+        InternetHandle url = net->InternetOpenUrl(session, target);
+        QVERIFY(url != 0);
+        QCOMPARE(readAll(*net, url).body, QByteArray("through the proxy"));
+        const QByteArray request = server->lastRequestHeaders(QString::fromLatin1(target));
+        QVERIFY(request.startsWith("GET " + target + " HTTP/1.1\r\n"));
+        QVERIFY(request.contains("\r\nHost: pages.invalid\r\n"));
+    }
+
+    // Cookies set on the way are sent on; credentials in the address go to
+    // their own server only.
+    void cookiesAndCredentials() {
+        HttpTestServer other;
+        other.setBody("/there", "elsewhere");
+        server->setRaw("/login", "HTTP/1.1 302 Found\r\nSet-Cookie: visit=7; Path=/\r\n"
+                                 "Location: /home\r\nContent-Length: 0\r\n\r\n");
+        server->setBody("/home", "home");
+        server->setRedirect("/away", other.url("/there"));
+        auto withUser = [](QString url) {
+            return url.replace("http://", "http://user:pw@").toLatin1();
+        };
+        InternetHandle url = net->InternetOpenUrl(session, withUser(server->url("/login")));
+        QCOMPARE(readAll(*net, url).body, QByteArray("home"));
+        const QByteArray basic = "\r\nAuthorization: Basic dXNlcjpwdw==\r\n";
+        QVERIFY(server->lastRequestHeaders("/login").contains(basic));
+        QVERIFY(server->lastRequestHeaders("/home").contains(basic));
+        QVERIFY(server->lastRequestHeaders("/home").contains("\r\nCookie: visit=7\r\n"));
+        const QByteArray host =
+            "\r\nHost: 127.0.0.1:" + QByteArray::number(server->port()) + "\r\n";
+        QVERIFY(server->lastRequestHeaders("/home").contains(host));
+
+        url = net->InternetOpenUrl(session, withUser(server->url("/away")));
+        QCOMPARE(readAll(*net, url).body, QByteArray("elsewhere"));
+        QVERIFY(!other.lastRequestHeaders("/there").contains("Authorization"));
+    }
+
+    // While nobody reads, a reply holds about its read buffer of body, however
+    // much the server sends or the body expands.
+    void replyHoldsNoMoreThanItsReadBuffer_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray plain = pattern(4 * 1024 * 1024);
+        const QByteArray zeros(9 * 1024 * 1024, '\0');
+        QTest::newRow("plain") << kHead + "\r\n" + plain << plain;
+        QTest::newRow("gzip") << codedAnswer("gzip", encodedBody(zeros, BodyCoding::Gzip)) << zeros;
+    }
+    void replyHoldsNoMoreThanItsReadBuffer() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, body);
+        server->setRaw("/held", answer);
+        constexpr qint64 kLimit = 64 * 1024;
+        HttpAccessManager manager;
+        std::unique_ptr<QNetworkReply> reply(
+            manager.get(QNetworkRequest(QUrl(server->url("/held")))));
+        reply->setReadBufferSize(kLimit);
+        QTRY_VERIFY(reply->bytesAvailable() >= kLimit);
+        for (int i = 0; i < 200; ++i)
+            QCoreApplication::processEvents();
+        QVERIFY2(reply->bytesAvailable() <= kLimit,
+                 qPrintable(QString::number(reply->bytesAvailable())));
+        QVERIFY(!reply->isFinished());
+
+        QByteArray got;
+        while (!reply->isFinished() || reply->bytesAvailable() > 0) {
+            got += reply->readAll();
+            QTRY_VERIFY(reply->bytesAvailable() > 0 || reply->isFinished());
+        }
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        QVERIFY(got == body);
+    }
+
+    // Stopped before it got going, a reply never reaches the server.
+    void replyAbortedBeforeItStarts() {
+        server->setBody("/first", "first");
+        server->setBody("/second", "second");
+        HttpAccessManager manager;
+        std::unique_ptr<QNetworkReply> first(
+            manager.get(QNetworkRequest(QUrl(server->url("/first")))));
+        first->abort();
+        QVERIFY(first->isFinished());
+        QCOMPARE(first->error(), QNetworkReply::OperationCanceledError);
+        // Started after the first, so its answer comes after the first's start.
+        std::unique_ptr<QNetworkReply> second(
+            manager.get(QNetworkRequest(QUrl(server->url("/second")))));
+        QTRY_VERIFY(second->isFinished());
+        QCOMPARE(second->readAll(), QByteArray("second"));
+        QCOMPARE(server->requestCount("/first"), 0);
+        QCOMPARE(server->openConnections(), 0);
     }
 
     void tenMegabytesArriveIntact() {

@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QPointer>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -70,7 +71,10 @@ public:
                           script.pieces.value(0));
             break;
         case Mode::Raw:
-            sendThenClose({}, script.pieces.value(0));
+            pieces_ = script.pieces;
+            pauseMs_ = script.intervalMs;
+            keepOpen_ = script.keepOpen;
+            nextPiece();
             break;
         case Mode::Redirect:
             sendThenClose(
@@ -170,7 +174,7 @@ private:
 
     void nextPiece() {
         if (pieces_.isEmpty()) {
-            afterAll_ = true;
+            afterAll_ = !keepOpen_;
             pump();
             return;
         }
@@ -209,12 +213,28 @@ private:
     bool reset_ = false;
     QList<QByteArray> pieces_;
     int pauseMs_ = 0;
+    bool keepOpen_ = false;
 };
 
 HttpTestServer::HttpTestServer(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
+    listen();
+}
+
+HttpTestServer::HttpTestServer(const QSslConfiguration& tls, QObject* parent)
+    : QObject(parent), tls_(true) {
+    auto* server = new QSslServer(this);
+    server->setSslConfiguration(tls);
+    server_ = server;
+    listen();
+}
+
+void HttpTestServer::listen() {
     server_->setMaxPendingConnections(1000);
     server_->listen(QHostAddress::LocalHost, 0);
     connect(server_, &QTcpServer::newConnection, this, &HttpTestServer::onNewConnection);
+    // A TLS connection is pending only once its handshake is over.
+    connect(server_, &QTcpServer::pendingConnectionAvailable, this,
+            &HttpTestServer::onNewConnection);
 }
 
 HttpTestServer::~HttpTestServer() = default;
@@ -224,7 +244,10 @@ quint16 HttpTestServer::port() const {
 }
 
 QString HttpTestServer::url(const QString& path) const {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
+    return QStringLiteral("%1://127.0.0.1:%2%3")
+        .arg(tls_ ? QStringLiteral("https") : QStringLiteral("http"))
+        .arg(port())
+        .arg(path);
 }
 
 void HttpTestServer::setBody(const QString& path, const QByteArray& body, int status) {
@@ -288,9 +311,16 @@ void HttpTestServer::setChunked(const QString& path, const QList<QByteArray>& ch
 }
 
 void HttpTestServer::setRaw(const QString& path, const QByteArray& response) {
+    setRawPieces(path, {response}, 0);
+}
+
+void HttpTestServer::setRawPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs,
+                                  bool keepOpen) {
     Script s;
     s.mode = Mode::Raw;
-    s.pieces = {response};
+    s.pieces = pieces;
+    s.intervalMs = pauseMs;
+    s.keepOpen = keepOpen;
     scripts_[path] = s;
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class QSslConfiguration;
 class QTcpServer;
 class QTcpSocket;
 
@@ -16,10 +17,12 @@ class HttpTestServer : public QObject {
     Q_OBJECT
 public:
     explicit HttpTestServer(QObject* parent = nullptr); // listens at once
+    // The same server over TLS, with the certificate and key given.
+    explicit HttpTestServer(const QSslConfiguration& tls, QObject* parent = nullptr);
     ~HttpTestServer() override;
 
     quint16 port() const;
-    QString url(const QString& path) const; // "http://127.0.0.1:<port><path>"
+    QString url(const QString& path) const; // "http(s)://127.0.0.1:<port><path>"
 
     void setBody(const QString& path, const QByteArray& body, int status = 200);
     void setPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs);
@@ -31,6 +34,10 @@ public:
     void setChunked(const QString& path, const QList<QByteArray>& chunks);
     // Sends exactly these bytes as the whole answer, then closes.
     void setRaw(const QString& path, const QByteArray& response);
+    // A hand-written answer sent piece by piece, `pauseMs` apart; afterwards
+    // the connection is closed, or left open when `keepOpen`.
+    void setRawPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs,
+                      bool keepOpen = false);
 
     int requestCount(const QString& path) const;
     QByteArray lastRequestHeaders(const QString& path) const;
@@ -45,14 +52,17 @@ public:
         int intervalMs = 0;
         int afterBytes = 0;
         QByteArray location;
+        bool keepOpen = false;
     };
 
 private:
     class Connection;
+    void listen();
     void onNewConnection();
     void dispatch(Connection* connection, const QByteArray& target, const QByteArray& headers);
 
-    QTcpServer* server_;
+    QTcpServer* server_ = nullptr;
+    bool tls_ = false;
     QHash<QString, Script> scripts_;
     QHash<QString, int> counts_;
     QHash<QString, QByteArray> lastHeaders_;

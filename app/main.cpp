@@ -10,13 +10,15 @@ int main(int argc, char** argv) {
     // The web engine's sandbox refuses to run as root.
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Pages reach screen readers only with the engine's accessibility on.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
 
     QtPlatform platform;
     Form1 window(platform.platform());
     platform.messages().setParentWindow(&window);
-    window.centreOnScreen();
     window.show();
     return app.exec();
 }

@@ -4,6 +4,7 @@
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -327,6 +328,48 @@ private slots:
         QVERIFY(indexes.size() >= 8);
         QVERIFY2(std::is_sorted(indexes.begin(), indexes.end()),
                  qPrintable(QString::number(indexes.size())));
+    }
+
+    // A screen reader can tell every control apart by its name, and the
+    // captions stay as they are.
+    void namesForAssistiveTools() {
+        auto name = [](QWidget* w) {
+            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        };
+        QCOMPARE(form->Option1->text(), QStringLiteral("---->"));
+        QCOMPARE(form->Option2->text(), QStringLiteral("---->"));
+        QCOMPARE(name(form->Option1), QStringLiteral("Single URL mode"));
+        QCOMPARE(name(form->Option2), QStringLiteral("Random list mode"));
+        const QList<QPair<QWidget*, QLabel*>> labelled{{form->Combo1, form->Label6},
+                                                       {form->Text1, form->Label8},
+                                                       {form->Combo2, form->Label9}};
+        for (const auto& [control, label] : labelled) {
+            QCOMPARE(name(control), label->text());
+            const auto relations =
+                QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
+            QVERIFY2(!relations.isEmpty() && relations.first().first->object() == label,
+                     qPrintable(control->objectName()));
+        }
+
+        // Every control that takes the keyboard, with the editor shut and
+        // open, has a name of its own.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        for (bool editorOpen : {false, true}) {
+            form->Frame1->setVisible(editorOpen);
+            QHash<QString, QString> owners;
+            for (QWidget* w : form->findChildren<QWidget*>()) {
+                // A part that hands its focus to its control is reached as that control.
+                if (!w->isVisible() || !(w->focusPolicy() & Qt::TabFocus) || w->focusProxy() ||
+                    (editorOpen != form->Frame1->isAncestorOf(w)))
+                    continue;
+                const QString n = name(w).trimmed();
+                QVERIFY2(!n.isEmpty(), qPrintable(w->objectName()));
+                QVERIFY2(!owners.contains(n), qPrintable(n + QLatin1Char(' ') + w->objectName()));
+                owners.insert(n, w->objectName());
+            }
+            QVERIFY(owners.size() >= (editorOpen ? 7 : 10));
+        }
     }
 
 private:

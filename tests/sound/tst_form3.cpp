@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 #include "mainwindow/twips.h"
+#include "platform/qt_basic_services.h"
 #include "platform/qt_short_path_service.h"
 #include "sound/drive_list.h"
 #include "sound/file_list.h"
@@ -7,15 +8,20 @@
 #include "sound/form3.h"
 #include "sound/wave_file.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <cstring>
@@ -90,6 +96,10 @@ private slots:
     void unreadableDriveIsIgnored();
     void switchingDrivesComesBackToTheSameFolder();
     void centredOnFirstOpeningOnly();
+    void keyboardWalksDownAndEscapeCancels();
+    void enterPressesTheFocusedButton();
+    void heyBoxBelongsToTheChooser();
+    void listsAreNamedForAssistiveTools();
 
 private:
     void clickFile(Form3& form, const QString& name);
@@ -197,7 +207,8 @@ void TestForm3::controlsFollowTheLayoutTable() {
 
 void TestForm3::tabOrder() {
     Form3 form(shortPath_, messages_);
-    QList<QWidget*> order{form.Drive1, form.Dir1, form.Command1, form.Command2, form.File1};
+    // Down the window: the three lists, then OK and Cancel.
+    QList<QWidget*> order{form.Drive1, form.Dir1, form.File1, form.Command1, form.Command2};
     for (int i = 0; i + 1 < order.size(); ++i) {
         QWidget* next = order[i]->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || !order.contains(next))
@@ -430,6 +441,104 @@ void TestForm3::centredOnFirstOpeningOnly() {
     form.hide();
     form.show();
     QCOMPARE(form.pos(), moved);
+}
+
+// Tab and Shift+Tab go drive, folder, file, OK, Cancel and round; Escape
+// from any of them is Cancel.
+void TestForm3::keyboardWalksDownAndEscapeCancels() {
+    sWaveFile = QStringLiteral("/earlier/choice.wav");
+    Form3 form(shortPath_, messages_);
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.Drive1->setFocus();
+    const QList<QWidget*> down{form.Dir1, form.File1, form.Command1, form.Command2, form.Drive1};
+    for (QWidget* expected : down) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), expected);
+    }
+    for (int i = down.size() - 2; i >= 0; --i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), down.at(i));
+    }
+
+    for (QWidget* from : QList<QWidget*>{form.Drive1, form.Dir1, form.File1, form.Command1}) {
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        from->setFocus();
+        QTest::keyClick(from, Qt::Key_Escape);
+        QVERIFY2(form.isHidden(), qPrintable(from->objectName()));
+    }
+    QCOMPARE(sWaveFile, QStringLiteral("/earlier/choice.wav"));
+    QVERIFY(messages_.shown.isEmpty());
+}
+
+void TestForm3::enterPressesTheFocusedButton() {
+    Form3 form(shortPath_, messages_);
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    clickFile(form, QStringLiteral("alert.wav"));
+    form.Command1->setFocus();
+    QTest::keyClick(form.Command1, Qt::Key_Return);
+    QCOMPARE(sWaveFile, root_ + QStringLiteral("/alert.wav"));
+    QVERIFY(form.isHidden());
+
+    sWaveFile.clear();
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.Command2->setFocus();
+    QTest::keyClick(form.Command2, Qt::Key_Enter);
+    QVERIFY(form.isHidden());
+    QVERIFY(sWaveFile.isEmpty());
+}
+
+// The "Hey.." box is the chooser's own: it lies over the chooser, not the
+// main window, and when it closes the chooser has the focus again.
+void TestForm3::heyBoxBelongsToTheChooser() {
+    QWidget main;
+    main.resize(300, 200);
+    main.show();
+    QtMessageBoxes boxes;
+    boxes.setParentWindow(&main);
+    auto* form = new Form3(shortPath_, boxes, &main);
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    form->Command1->setFocus();
+
+    // The box is modal: answer it from inside its own event loop.
+    QPointer<QWidget> owner;
+    QString text;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            answer.stop();
+            owner = box->parentWidget();
+            text = box->text();
+            box->accept();
+        }
+    });
+    answer.start(0);
+    QTest::keyClick(form->Command1, Qt::Key_Return); // OK with no file chosen
+    QCOMPARE(text, QStringLiteral("You must select a file !"));
+    QCOMPARE(owner.data(), form);
+    QVERIFY(form->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), form);
+    QTRY_COMPARE(QApplication::focusWidget(), form->Command1);
+}
+
+void TestForm3::listsAreNamedForAssistiveTools() {
+    Form3 form(shortPath_, messages_);
+    QStringList names;
+    for (QWidget* list : QList<QWidget*>{form.Drive1, form.Dir1, form.File1})
+        names << QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name);
+    names.removeDuplicates();
+    QCOMPARE(names.size(), 3);
+    QVERIFY(!names.contains(QString()));
+    QCOMPARE(form.Label1->buddy(), form.File1);
 }
 
 QTEST_MAIN(TestForm3)

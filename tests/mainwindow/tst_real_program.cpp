@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -101,6 +103,51 @@ private slots:
                                   kPageTimeoutMs);
         browser.GoForward();
         QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), QStringLiteral("first"), kPageTimeoutMs);
+    }
+
+    // The pane's context menu holds only what works here: nothing that
+    // would save a file, open a second window or show the page's source.
+    void contextMenuOffersOnlyWhatWorks() {
+        QtWebBrowser browser;
+        QWebEngineView* view = browser.view();
+        view->resize(500, 400);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+        view->setHtml(QStringLiteral(
+            "<body style='margin:0;font-size:40px'><p>Some text</p>"
+            "<a href='http://example.org/'>a link</a><br>"
+            "<img width=100 height=100 src='data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAAB"
+            "CAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=='></body>"));
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPageTimeoutMs);
+        const QList<QWebEnginePage::WebAction> idle{
+            QWebEnginePage::SavePage,           QWebEnginePage::ViewSource,
+            QWebEnginePage::OpenLinkInNewTab,   QWebEnginePage::OpenLinkInNewWindow,
+            QWebEnginePage::DownloadLinkToDisk, QWebEnginePage::DownloadImageToDisk};
+        struct Spot {
+            QPoint at;
+            QWebEnginePage::WebAction offered; // shows the menu is about that spot
+        };
+        for (const Spot& spot : {Spot{{250, 350}, QWebEnginePage::Reload},
+                                 Spot{{40, 100}, QWebEnginePage::CopyLinkToClipboard},
+                                 Spot{{40, 170}, QWebEnginePage::CopyImageToClipboard}}) {
+            QWidget* target = view->focusProxy() ? view->focusProxy() : view;
+            QTest::mouseMove(target, spot.at);
+            QTest::mouseClick(target, Qt::RightButton, {}, spot.at);
+            QMenu* menu = nullptr;
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())), kPageTimeoutMs);
+            QList<QAction*> shown;
+            for (QAction* a : menu->actions())
+                if (a->isVisible() && !a->isSeparator())
+                    shown.append(a);
+            QVERIFY(shown.contains(view->pageAction(spot.offered)));
+            for (QWebEnginePage::WebAction a : idle)
+                QVERIFY2(!shown.contains(view->pageAction(a)),
+                         qPrintable(view->pageAction(a)->text()));
+            menu->close();
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+        }
     }
 
     // Nothing listens on port 1 of the loopback: the request returns at once

@@ -1,5 +1,6 @@
 #include "mainwindow/form1.h"
 
+#include "mainwindow/accessible_windows.h"
 #include "mainwindow/credits.h"
 #include "mainwindow/frame_focus_trap.h"
 #include "mainwindow/image_list.h"
@@ -69,6 +70,7 @@ QFont sansSerif(double points, int weight) {
 } // namespace
 
 Form1::Form1(const Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+    exposeWindowsToAssistiveTools();
     setObjectName(QStringLiteral("Form1"));
     createControls();
     wireEvents();

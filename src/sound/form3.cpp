@@ -1,5 +1,6 @@
 #include "sound/form3.h"
 
+#include "mainwindow/accessible_windows.h"
 #include "mainwindow/twips.h"
 #include "platform/message_boxes.h"
 #include "platform/short_path_service.h"
@@ -35,6 +36,7 @@ T* make(QWidget* parent, const char* name, float l, float t, float w, float h) {
 
 Form3::Form3(ShortPathService& shortPath, MessageBoxes& messages, QWidget* parent)
     : QWidget(parent), shortPath_(shortPath), messages_(messages) {
+    exposeWindowsToAssistiveTools();
     setObjectName(QStringLiteral("Form3"));
     // A window of its own even with a parent: a fixed tool window that only
     // offers to close.
@@ -71,6 +73,9 @@ void Form3::createControls() {
 
     // What a screen reader announces for the lists.
     Drive1->setAccessibleName(QStringLiteral("Drive"));
+    // On Linux a combo box reports its text as its name: there the
+    // description says what the list is.
+    Drive1->setAccessibleDescription(QStringLiteral("Drive"));
     Dir1->setAccessibleName(QStringLiteral("Folder"));
     File1->setAccessibleName(QStringLiteral("Wave file"));
     Label1->setBuddy(File1);

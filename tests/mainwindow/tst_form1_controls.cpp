@@ -336,6 +336,9 @@ private slots:
         auto name = [](QWidget* w) {
             return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
         };
+        // The window is announced as a window, by its title.
+        QCOMPARE(QAccessible::queryAccessibleInterface(form.get())->role(), QAccessible::Window);
+        QCOMPARE(name(form.get()), form->windowTitle());
         QCOMPARE(form->Option1->text(), QStringLiteral("---->"));
         QCOMPARE(form->Option2->text(), QStringLiteral("---->"));
         QCOMPARE(name(form->Option1), QStringLiteral("Single URL mode"));

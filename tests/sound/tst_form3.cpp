@@ -532,6 +532,9 @@ void TestForm3::heyBoxBelongsToTheChooser() {
 
 void TestForm3::listsAreNamedForAssistiveTools() {
     Form3 form(shortPath_, messages_);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Select wav file:"));
     QStringList names;
     for (QWidget* list : QList<QWidget*>{form.Drive1, form.Dir1, form.File1})
         names << QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name);
@@ -539,6 +542,8 @@ void TestForm3::listsAreNamedForAssistiveTools() {
     QCOMPARE(names.size(), 3);
     QVERIFY(!names.contains(QString()));
     QCOMPARE(form.Label1->buddy(), form.File1);
+    QCOMPARE(QAccessible::queryAccessibleInterface(form.Drive1)->text(QAccessible::Description),
+             QStringLiteral("Drive"));
 }
 
 QTEST_MAIN(TestForm3)

@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QWebEnginePage>
@@ -112,41 +113,23 @@ private slots:
         QWebEngineView* view = browser.view();
         view->resize(500, 400);
         view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(view));
         QSignalSpy loaded(view, &QWebEngineView::loadFinished);
         view->setHtml(QStringLiteral(
-            "<body style='margin:0;font-size:40px'><p>Some text</p>"
-            "<a href='http://example.org/'>a link</a><br>"
-            "<img width=100 height=100 src='data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAAB"
-            "CAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=='></body>"));
+            "<body style='margin:0;font-size:40px'><p>Text</p><a href='http://example.org/'>a "
+            "link</a><br><img width=99 height=99 src='data:image/png;base64,iVBORw0KGgoAAAANSUhE"
+            "UgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=='>"));
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPageTimeoutMs);
-        const QList<QWebEnginePage::WebAction> idle{
-            QWebEnginePage::SavePage,           QWebEnginePage::ViewSource,
-            QWebEnginePage::OpenLinkInNewTab,   QWebEnginePage::OpenLinkInNewWindow,
-            QWebEnginePage::DownloadLinkToDisk, QWebEnginePage::DownloadImageToDisk};
-        struct Spot {
-            QPoint at;
-            QWebEnginePage::WebAction offered; // shows the menu is about that spot
-        };
-        for (const Spot& spot : {Spot{{250, 350}, QWebEnginePage::Reload},
-                                 Spot{{40, 100}, QWebEnginePage::CopyLinkToClipboard},
-                                 Spot{{40, 170}, QWebEnginePage::CopyImageToClipboard}}) {
-            QWidget* target = view->focusProxy() ? view->focusProxy() : view;
-            QTest::mouseMove(target, spot.at);
-            QTest::mouseClick(target, Qt::RightButton, {}, spot.at);
+        // The page's background, the link, the image.
+        for (const QPoint at : {QPoint(250, 350), QPoint(40, 100), QPoint(40, 170)}) {
+            QTest::mouseClick(view->focusProxy(), Qt::RightButton, {}, at);
             QMenu* menu = nullptr;
-            QTRY_VERIFY_WITH_TIMEOUT(
-                (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())), kPageTimeoutMs);
-            QList<QAction*> shown;
+            QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+            QVERIFY(menu->actions().contains(view->pageAction(QWebEnginePage::Reload)));
             for (QAction* a : menu->actions())
-                if (a->isVisible() && !a->isSeparator())
-                    shown.append(a);
-            QVERIFY(shown.contains(view->pageAction(spot.offered)));
-            for (QWebEnginePage::WebAction a : idle)
-                QVERIFY2(!shown.contains(view->pageAction(a)),
-                         qPrintable(view->pageAction(a)->text()));
+                QVERIFY2(!a->isVisible() || !a->text().contains(QRegularExpression(
+                                                "Save|Download|source|new (tab|window)")),
+                         qPrintable(a->text()));
             menu->close();
-            QTRY_VERIFY(!QApplication::activePopupWidget());
         }
     }
 

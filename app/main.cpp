@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
     // The web engine's sandbox refuses to run as root.
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Pages reach screen readers only with the engine's accessibility on.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The window's class and the desktop entry's name tie the window to its
     // launcher, whatever name the executable was started by.
@@ -20,7 +23,6 @@ int main(int argc, char** argv) {
     QtPlatform platform;
     Form1 window(platform.platform());
     platform.messages().setParentWindow(&window);
-    window.centreOnScreen();
     window.show();
     return app.exec();
 }

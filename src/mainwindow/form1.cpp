@@ -1,6 +1,8 @@
 #include "mainwindow/form1.h"
 
+#include "mainwindow/accessible_windows.h"
 #include "mainwindow/credits.h"
+#include "mainwindow/frame_focus_trap.h"
 #include "mainwindow/image_list.h"
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
@@ -19,8 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QStyle>
+#include <QShortcut>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -29,9 +30,6 @@
 #include <vector>
 
 namespace {
-
-constexpr float kClientWidth = 11400;
-constexpr float kClientHeight = 8595;
 
 // Creates a control, names it, gives it its creation geometry in twips and
 // remembers its tab index (-1: takes no tab stop).
@@ -73,6 +71,7 @@ QFont sansSerif(double points, int weight) {
 } // namespace
 
 Form1::Form1(const Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+    exposeWindowsToAssistiveTools();
     setObjectName(QStringLiteral("Form1"));
     createControls();
     wireEvents();
@@ -258,6 +257,24 @@ void Form1::createControls() {
             QWidget::setTabOrder(previous, w);
         previous = w;
     }
+
+    // Enter presses the focused button, as Space does.
+    for (QPushButton* b :
+         {Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8, Command9})
+        b->setAutoDefault(true);
+    nameForAssistiveTools();
+}
+
+// What a screen reader announces; no caption changes for it.
+void Form1::nameForAssistiveTools() {
+    Option1->setAccessibleName(QStringLiteral("Single URL mode"));
+    Option2->setAccessibleName(QStringLiteral("Random list mode"));
+    Label6->setBuddy(Combo1);
+    Label8->setBuddy(Text1);
+    Label9->setBuddy(Combo2);
+    List1->setAccessibleName(QStringLiteral("Random url-list"));
+    Text2->setAccessibleName(QStringLiteral("url to add to the random list"));
+    brwWebBrowser->setAccessibleName(QStringLiteral("Web page"));
 }
 
 void Form1::wireEvents() {
@@ -270,15 +287,29 @@ void Form1::wireEvents() {
     connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
     connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
     connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
-    // Clicked, not toggled: a click on the selected button runs the switch again.
-    connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
+    // A mode switch runs each time its button becomes selected, whether by
+    // mouse, keyboard, code or an assistive tool's action; only then.
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option1_Click();
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option2_Click();
+    });
     connect(Timer1, &IntervalTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(cboAddress, &QComboBox::activated, this, [this] { cboAddress_Click(); });
     connect(tbToolBar, &QToolBar::actionTriggered, this,
             [this](QAction* a) { tbToolBar_ButtonClick(a); });
     Text2->installEventFilter(this);
     cboAddress->lineEdit()->installEventFilter(this);
+
+    // The list editor keeps the keyboard while it covers the window; Escape
+    // there is its Cancel.
+    editorKeyboard_ = new FrameFocusTrap(Frame1, Text2, Command4);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), Frame1, nullptr, nullptr,
+                                 Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, Command6, &QPushButton::click);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -340,45 +371,14 @@ void Form1::resizeEvent(QResizeEvent* event) {
     twips::setWidth(picAddress, clientWidth);
     twips::setWidth(tbToolBar, clientWidth);
     Form_Resize();
+    fitRestoredWindow();
 }
 
-// The window manager adds its frame after the first resize; the outer size
-// the layout depends on changes then without a resize event of its own.
-bool Form1::event(QEvent* event) {
-    const bool handled = QWidget::event(event);
-    switch (event->type()) {
-    case QEvent::Move:
-    case QEvent::Show:
-    case QEvent::ActivationChange:
-    case QEvent::WindowStateChange:
-        if (isVisible() && outerSize() != lastOuterSize_)
-            Form_Resize();
-        break;
-    default:
-        break;
-    }
-    return handled;
-}
-
-// The bottom rows are measured from the outer height of a window with a title
-// bar. Without decorations (no window manager, offscreen) the window system
-// reports little or no frame and the rows would slide under the browser pane,
-// so the outer size is at least the client area plus the style's title bar
-// and borders (a title bar of about 28 pixels is what the rows were set for).
-QSize Form1::outerSize() const {
-    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
-    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
-    const QSize framed = size() + QSize(2 * border, title + border);
-    return frameGeometry().size().expandedTo(framed);
-}
-
-void Form1::centreOnScreen() {
-    QScreen* s = screen();
-    if (!s)
-        return;
-    QRect area = s->availableGeometry();
-    QSize outer = outerSize();
-    move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
+// While the list editor is open, Tab stays among its controls.
+bool Form1::focusNextPrevChild(bool next) {
+    if (editorKeyboard_ && editorKeyboard_->moveFocus(next))
+        return true;
+    return QWidget::focusNextPrevChild(next);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

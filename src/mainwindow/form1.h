@@ -5,7 +5,9 @@
 #include "platform/platform.h"
 #include "randomlist/random_list_file.h"
 
+#include <QMargins>
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -26,6 +28,7 @@ class QPushButton;
 class QRadioButton;
 class QToolBar;
 class Form3;
+class FrameFocusTrap;
 class ImageList;
 class IntervalTimer;
 
@@ -39,6 +42,10 @@ class Form1 : public QWidget {
 public:
     explicit Form1(const Platform& platform, QWidget* parent = nullptr);
     ~Form1() override;
+
+    // The client area of the normal window, in twips.
+    static constexpr float kClientWidth = 11400;
+    static constexpr float kClientHeight = 8595;
 
     // --- Controls, in creation order (member name == objectName) ---
     QPlainTextEdit* OrginalSidan = nullptr;
@@ -92,11 +99,11 @@ public:
     void Form_Resize();
     void Form_Unload();
     // The layout pass itself, from the outer (W, H) and client (SW, SH) sizes
-    // in twips; Form_Resize reads them from the window.
+    // in twips; Form_Resize gives it the client size and the classic frame.
     void layOut(float W, float H, float SW, float SH);
-    // The window's outer size in pixels, title bar and borders included.
-    QSize outerSize() const;
-    // Places the window in the middle of the available screen area.
+    // Makes the normal (restored) window the 11400 x 8595 twips client area
+    // centred in its screen's available area, frame included, or as large as
+    // that area allows. Done before the window first opens, maximized.
     void centreOnScreen();
 
     // --- Monitor (monitor/) ---
@@ -147,20 +154,30 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void createControls();
     void wireEvents();
+    void nameForAssistiveTools();
     CNetGet& netGet(); // creates objNetGet on first use
+    // The frame the window manager draws, or a classic one until it says.
+    QMargins windowFrame() const;
+    void fitRestoredWindow();
 
     Platform platform_;
     Form3* form3_ = nullptr;
-    QSize lastOuterSize_;           // outer size at the last layout pass
     QPointer<QWidget> browserView_; // the browser's widget, owned by the browser
     // What the list file holds past the entries loaded, which every save
     // keeps, and whether the user has been told of them (randomlist/).
     UnloadedEntries unloadedEntries_;
     bool unloadedEntriesTold_ = false;
+    FrameFocusTrap* editorKeyboard_ = nullptr;
+    bool opened_ = false;   // shown for the first time already
+    QRect placedNormal_;    // the normal window as placed, until first restored
+    bool restored_ = false; // restored from maximized, placed window not seen yet
 };

@@ -1,5 +1,6 @@
 #include "mainwindow/form1.h"
 
+#include "mainwindow/classic_frame.h"
 #include "mainwindow/twips.h"
 
 #include <QCheckBox>
@@ -27,12 +28,14 @@ float heightOf(const QWidget* w) {
 
 } // namespace
 
+// The outer size is the client area plus the classic frame the bottom rows
+// were set for, so they stay whole inside the client area under any window
+// manager.
 void Form1::Form_Resize() {
     const double scale = twips::pixelsPerTwip(this);
-    const QSize outer = outerSize();
-    lastOuterSize_ = outer;
-    layOut(twips::fromPixels(outer.width(), scale), twips::fromPixels(outer.height(), scale),
-           twips::fromPixels(width(), scale), twips::fromPixels(height(), scale));
+    const float SW = twips::fromPixels(width(), scale);
+    const float SH = twips::fromPixels(height(), scale);
+    layOut(SW + classicframe::kWidth, SH + classicframe::kHeight, SW, SH);
 }
 
 void Form1::layOut(float W, float H, float SW, float SH) {

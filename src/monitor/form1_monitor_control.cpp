@@ -21,8 +21,12 @@ void startMonitor(Form1& f) {
     // Random mode needs two entries to alternate between; fall back before the
     // interval is even looked at.
     if (f.Combo2->count() < 2) {
-        f.Option1->setChecked(true);
-        f.Option1_Click();
+        // Selecting the button runs its switch; one already selected is
+        // not selected anew, so the switch is run here instead.
+        if (f.Option1->isChecked())
+            f.Option1_Click();
+        else
+            f.Option1->setChecked(true);
     }
     const std::optional<IntervalRow> row = findInterval(interval);
     if (!row) {

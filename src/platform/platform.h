@@ -8,6 +8,7 @@
 #include "platform/program_info.h"
 #include "platform/short_path_service.h"
 #include "platform/web_browser.h"
+#include "platform/window_frames.h"
 
 #include <functional>
 
@@ -23,6 +24,7 @@ struct Platform {
     BusyPointer* pointer = nullptr;
     EventPump* events = nullptr;
     ProgramInfo* program = nullptr;
+    WindowFrames* frames = nullptr;
     // A uniform fraction in [0, 1); each call moves on through the sequence.
     std::function<double()> random;
 };

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
 
 #include <chrono>
 #include <cstdio>
@@ -13,9 +15,17 @@
 #include <memory>
 #include <random>
 
+// A box belongs to the window the user is working in, which has the keyboard
+// again once the box is closed, whatever window the window manager would
+// pick next.
 void QtMessageBoxes::show(const QString& prompt, const QString& title) {
-    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, parent_);
+    QPointer<QWidget> owner = QApplication::activeWindow();
+    if (!owner)
+        owner = parent_;
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok, owner);
     box.exec();
+    if (owner && owner->isVisible())
+        owner->activateWindow();
 }
 
 // Busy and restore come in pairs, but a restore must always leave the default
@@ -32,7 +42,9 @@ void QtBusyPointer::restore() {
     depth_ = 0;
 }
 
-void QtEventPump::processEvents() { QCoreApplication::processEvents(); }
+void QtEventPump::processEvents() {
+    QCoreApplication::processEvents();
+}
 
 QString QtProgramInfo::folder() const {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
@@ -47,9 +59,16 @@ void QtProgramInfo::endProcess() {
     std::_Exit(0);
 }
 
+QMargins QtWindowFrames::frameOf(const QWidget& window) const {
+    const QRect client = window.geometry();
+    const QRect outer = window.frameGeometry();
+    return QMargins(client.left() - outer.left(), client.top() - outer.top(),
+                    outer.right() - client.right(), outer.bottom() - client.bottom());
+}
+
 std::function<double()> makeClockSeededRandom() {
-    auto seed = static_cast<std::uint64_t>(
-        std::chrono::system_clock::now().time_since_epoch().count());
+    auto seed =
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     auto engine = std::make_shared<std::mt19937_64>(seed);
     // 53 random bits scaled down: never reaches 1.0, unlike some
     // uniform_real_distribution implementations.

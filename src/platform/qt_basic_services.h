@@ -4,13 +4,14 @@
 #include "platform/event_pump.h"
 #include "platform/message_boxes.h"
 #include "platform/program_info.h"
+#include "platform/window_frames.h"
 
 #include <functional>
 
 class QWidget;
 
-// Real message boxes: modal, one OK button, parented to the main window when
-// one is given so they stay on top of it.
+// Real message boxes: modal, one OK button. A box belongs to the window the
+// user is working in, else to the main window when one is given.
 class QtMessageBoxes : public MessageBoxes {
 public:
     void setParentWindow(QWidget* parent) { parent_ = parent; }
@@ -39,6 +40,11 @@ public:
     QString folder() const override;
     QString exeName() const override;
     void endProcess() override;
+};
+
+class QtWindowFrames : public WindowFrames {
+public:
+    QMargins frameOf(const QWidget& window) const override;
 };
 
 // A uniform fraction in [0, 1) from a generator seeded once from the clock.

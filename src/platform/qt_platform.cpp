@@ -26,6 +26,7 @@ struct QtPlatform::Services {
     QtMessageBoxes messages;
     QtBusyPointer pointer;
     QtEventPump events;
+    QtWindowFrames frames;
 };
 
 QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
@@ -38,6 +39,7 @@ QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
     platform_.pointer = &s.pointer;
     platform_.events = &s.events;
     platform_.program = &s.program;
+    platform_.frames = &s.frames;
     platform_.random = makeClockSeededRandom();
 }
 

@@ -1,12 +1,36 @@
 #include "platform/qt_web_browser.h"
 
+#include <QAction>
 #include <QFileInfo>
+#include <QList>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include <utility>
 
+namespace {
+
+// What the engine would offer in its context menu but cannot do here.
+QList<QWebEnginePage::WebAction> unavailableActions() {
+    return {QWebEnginePage::SavePage,
+            QWebEnginePage::ViewSource,
+            QWebEnginePage::OpenLinkInNewTab,
+            QWebEnginePage::OpenLinkInNewWindow,
+            QWebEnginePage::OpenLinkInNewBackgroundTab,
+            QWebEnginePage::DownloadLinkToDisk,
+            QWebEnginePage::DownloadImageToDisk,
+            QWebEnginePage::DownloadMediaToDisk};
+}
+
+} // namespace
+
 QtWebBrowser::QtWebBrowser(QString homeAddress, QUrl searchPage)
-    : view_(new QWebEngineView), home_(std::move(homeAddress)), search_(std::move(searchPage)) {}
+    : view_(new QWebEngineView), home_(std::move(homeAddress)), search_(std::move(searchPage)) {
+    // The pane has no downloads, no second window and no source viewer: its
+    // context menu offers only what it can do.
+    for (QWebEnginePage::WebAction idle : unavailableActions())
+        view_->pageAction(idle)->setVisible(false);
+}
 
 QtWebBrowser::~QtWebBrowser() {
     // Once placed in a window, the window deletes the view with its children.

@@ -1,5 +1,6 @@
 #include "sound/form3.h"
 
+#include "mainwindow/accessible_windows.h"
 #include "mainwindow/twips.h"
 #include "platform/message_boxes.h"
 #include "platform/short_path_service.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 #include <exception>
 
@@ -34,6 +36,7 @@ T* make(QWidget* parent, const char* name, float l, float t, float w, float h) {
 
 Form3::Form3(ShortPathService& shortPath, MessageBoxes& messages, QWidget* parent)
     : QWidget(parent), shortPath_(shortPath), messages_(messages) {
+    exposeWindowsToAssistiveTools();
     setObjectName(QStringLiteral("Form3"));
     // A window of its own even with a parent: a fixed tool window that only
     // offers to close.
@@ -59,10 +62,23 @@ void Form3::createControls() {
     Command2 = make<QPushButton>(this, "Command2", 2280, 4800, 2055, 375);
     Command2->setText(QStringLiteral("&Cancel"));
 
+    // Tab goes down the window: drive, folder, file, then OK and Cancel.
     setTabOrder(Drive1, Dir1);
-    setTabOrder(Dir1, Command1);
+    setTabOrder(Dir1, File1);
+    setTabOrder(File1, Command1);
     setTabOrder(Command1, Command2);
-    setTabOrder(Command2, File1);
+    // Enter presses the focused button, as Space does.
+    Command1->setAutoDefault(true);
+    Command2->setAutoDefault(true);
+
+    // What a screen reader announces for the lists.
+    Drive1->setAccessibleName(QStringLiteral("Drive"));
+    // On Linux a combo box reports its text as its name: there the
+    // description says what the list is.
+    Drive1->setAccessibleDescription(QStringLiteral("Drive"));
+    Dir1->setAccessibleName(QStringLiteral("Folder"));
+    File1->setAccessibleName(QStringLiteral("Wave file"));
+    Label1->setBuddy(File1);
 
     // Start on the process's current folder and its drive.
     const QString current = QDir::currentPath();
@@ -81,6 +97,9 @@ void Form3::wireEvents() {
     connect(Dir1, &FolderList::changed, this, [this] { Dir1_Change(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    // Escape is Cancel.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, Command2, &QPushButton::click);
 }
 
 void Form3::Drive1_Change() {

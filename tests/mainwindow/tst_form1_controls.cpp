@@ -4,6 +4,7 @@
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -327,6 +328,36 @@ private slots:
         QVERIFY(indexes.size() >= 8);
         QVERIFY2(std::is_sorted(indexes.begin(), indexes.end()),
                  qPrintable(QString::number(indexes.size())));
+    }
+
+    // A screen reader can tell every control apart by its name; captions
+    // stay as they are.
+    void namesForAssistiveTools() {
+        auto name = [](QWidget* w) {
+            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).trimmed();
+        };
+        QCOMPARE(QAccessible::queryAccessibleInterface(form.get())->role(), QAccessible::Window);
+        QCOMPARE(name(form.get()), form->windowTitle());
+        QCOMPARE(form->Option2->text(), QStringLiteral("---->"));
+        QCOMPARE(name(form->Option1), QStringLiteral("Single URL mode"));
+        QCOMPARE(name(form->Option2), QStringLiteral("Random list mode"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(form->Combo1)
+                     ->relations(QAccessible::Label)
+                     .value(0)
+                     .first->object(),
+                 form->Label6);
+        form->show();
+        for (bool editorOpen : {false, true}) {
+            form->Frame1->setVisible(editorOpen);
+            QStringList names;
+            for (QWidget* w : form->findChildren<QWidget*>())
+                if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() &&
+                    editorOpen == form->Frame1->isAncestorOf(w))
+                    names << name(w);
+            QVERIFY2(!names.contains(QString()) && names.size() >= 7 &&
+                         names.size() == QSet<QString>(names.begin(), names.end()).size(),
+                     qPrintable(names.join(QLatin1Char('|'))));
+        }
     }
 
 private:

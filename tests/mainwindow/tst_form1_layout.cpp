@@ -32,6 +32,9 @@ QStringList changed(const Geometry& before, const Geometry& after) {
     return names;
 }
 
+QWidget* control(const Form1& f, const char* name) {
+    return f.findChild<QWidget*>(QString::fromLatin1(name));
+}
 float top(const Form1& f, const char* name) {
     return twips::geometry(f.findChild<QWidget*>(QString::fromLatin1(name))).top;
 }
@@ -213,34 +216,37 @@ private slots:
         QCOMPARE(width(*form, "Text2"), (11640.25f - 500) - 7000);
     }
 
-    // The window's own resizes drive the pass with its real outer and client
-    // sizes, whatever decorations the window system adds.
+    // The window's own resizes drive the pass with its client size plus the
+    // classic frame, whatever decorations the window system adds.
     void resizingTheWindowLaysOut() {
+        form->showNormal();
         form->resize(900, 700);
         QTRY_COMPARE(form->size(), QSize(900, 700));
         const double s = twips::pixelsPerTwip(form.get());
         const float SW = twips::fromPixels(form->width(), s);
         const float SH = twips::fromPixels(form->height(), s);
-        const float W = twips::fromPixels(form->outerSize().width(), s);
-        const float H = twips::fromPixels(form->outerSize().height(), s);
         QCOMPARE(width(*form, "brwWebBrowser"), SW - 200);
         QCOMPARE(height(*form, "brwWebBrowser"), SH - 675 - 700);
-        QCOMPARE(top(*form, "Command1"), H - 1400);
-        QCOMPARE(width(*form, "Frame1"), W);
+        QCOMPARE(top(*form, "Command1"), SH + 420 - 1400);
+        QCOMPARE(width(*form, "Frame1"), SW + 120);
+        QCOMPARE(height(*form, "Frame1"), SH + 420);
         QCOMPARE(width(*form, "picAddress"), SW);
     }
 
-    // Whatever the window system reports, the monitor's top row must not
-    // slide under the browser pane: without decorations the window is
-    // measured as if it had a title bar and borders.
-    void topRowStaysClearOfTheBrowser() {
-        QVERIFY(form->outerSize().height() > form->height());
-        QVERIFY(form->outerSize().width() >= form->width());
-        const twips::Rect browser = twips::geometry(form->brwWebBrowser);
-        for (const char* name : {"Label6", "Label8", "Label10", "Text1", "Combo1", "Command1"})
-            QVERIFY2(top(*form, name) >= browser.top + browser.height, name);
-        // A real frame, once the window system reports one, is never shrunk.
-        QCOMPARE(form->outerSize().expandedTo(form->frameGeometry().size()), form->outerSize());
+    // Measured from the classic frame, the monitor's top row lies below the
+    // browser pane and its bottom row whole inside the client area, at the
+    // maximized size and at the normal one.
+    void rowsBetweenBrowserAndBottomEdge() {
+        for (bool maximized : {true, false}) {
+            if (!maximized)
+                form->showNormal();
+            QTRY_COMPARE(form->isMaximized(), maximized);
+            const int browserBottom = form->brwWebBrowser->geometry().bottom();
+            for (const char* name : {"Label6", "Label8", "Label10"})
+                QVERIFY2(control(*form, name)->geometry().top() > browserBottom, name);
+            for (const char* name : {"Combo2", "Command4", "Check1", "Option2"})
+                QVERIFY2(control(*form, name)->geometry().bottom() < form->height(), name);
+        }
     }
 
 private:

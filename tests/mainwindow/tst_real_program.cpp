@@ -6,7 +6,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -98,6 +105,33 @@ private slots:
                                   kPageTimeoutMs);
         browser.GoForward();
         QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), QStringLiteral("first"), kPageTimeoutMs);
+    }
+
+    // The pane's context menu holds only what works here: nothing that
+    // would save a file, open a second window or show the page's source.
+    void contextMenuOffersOnlyWhatWorks() {
+        QtWebBrowser browser;
+        QWebEngineView* view = browser.view();
+        view->resize(500, 400);
+        view->show();
+        QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+        view->setHtml(QStringLiteral(
+            "<body style='margin:0;font-size:40px'><p>Text</p><a href='http://example.org/'>a "
+            "link</a><br><img width=99 height=99 src='data:image/png;base64,iVBORw0KGgoAAAANSUhE"
+            "UgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=='>"));
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPageTimeoutMs);
+        // The page's background, the link, the image.
+        for (const QPoint at : {QPoint(250, 350), QPoint(40, 100), QPoint(40, 170)}) {
+            QTest::mouseClick(view->focusProxy(), Qt::RightButton, {}, at);
+            QMenu* menu = nullptr;
+            QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+            QVERIFY(menu->actions().contains(view->pageAction(QWebEnginePage::Reload)));
+            for (QAction* a : menu->actions())
+                QVERIFY2(!a->isVisible() || !a->text().contains(QRegularExpression(
+                                                "Save|Download|source|new (tab|window)")),
+                         qPrintable(a->text()));
+            menu->close();
+        }
     }
 
     // Nothing listens on port 1 of the loopback: the request returns at once

@@ -218,8 +218,12 @@ void TstMonitorControl::modeSwitchesToggleSingleUrlControls() {
     QVERIFY(singleUrlControlsDisabled(*rig.form));
     rig.form->Option1->click();
     QVERIFY(singleUrlControlsEnabled(*rig.form));
-    // A click on the selected button runs its switch again.
+    // A click on the selected button selects nothing new: its switch runs
+    // only when the button becomes selected.
     rig.form->Text1->setEnabled(false);
+    rig.form->Option1->click();
+    QVERIFY(!rig.form->Text1->isEnabled());
+    rig.form->Option2->click();
     rig.form->Option1->click();
     QVERIFY(singleUrlControlsEnabled(*rig.form));
 }

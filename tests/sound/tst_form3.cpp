@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 #include "mainwindow/twips.h"
+#include "platform/qt_basic_services.h"
 #include "platform/qt_short_path_service.h"
 #include "sound/drive_list.h"
 #include "sound/file_list.h"
@@ -7,15 +8,20 @@
 #include "sound/form3.h"
 #include "sound/wave_file.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <cstring>
@@ -90,6 +96,9 @@ private slots:
     void unreadableDriveIsIgnored();
     void switchingDrivesComesBackToTheSameFolder();
     void centredOnFirstOpeningOnly();
+    void keyboard();
+    void heyBoxBelongsToTheChooser();
+    void namedForAssistiveTools();
 
 private:
     void clickFile(Form3& form, const QString& name);
@@ -197,7 +206,8 @@ void TestForm3::controlsFollowTheLayoutTable() {
 
 void TestForm3::tabOrder() {
     Form3 form(shortPath_, messages_);
-    QList<QWidget*> order{form.Drive1, form.Dir1, form.Command1, form.Command2, form.File1};
+    // Down the window: the three lists, then OK and Cancel.
+    QList<QWidget*> order{form.Drive1, form.Dir1, form.File1, form.Command1, form.Command2};
     for (int i = 0; i + 1 < order.size(); ++i) {
         QWidget* next = order[i]->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || !order.contains(next))
@@ -430,6 +440,67 @@ void TestForm3::centredOnFirstOpeningOnly() {
     form.hide();
     form.show();
     QCOMPARE(form.pos(), moved);
+}
+
+// Tab goes drive, folder, file, OK, Cancel and round; Escape is Cancel and
+// Enter presses the focused button.
+void TestForm3::keyboard() {
+    Form3 form(shortPath_, messages_);
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.Drive1->setFocus();
+    for (QWidget* next : {(QWidget*)form.Dir1, (QWidget*)form.File1, (QWidget*)form.Command1,
+                          (QWidget*)form.Command2, (QWidget*)form.Drive1}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    clickFile(form, QStringLiteral("alert.wav"));
+    QTest::keyClick(form.File1, Qt::Key_Escape);
+    QVERIFY(form.isHidden());
+    QVERIFY(sWaveFile.isEmpty());
+    form.show();
+    QTest::keyClick(form.Command1, Qt::Key_Return);
+    QCOMPARE(sWaveFile, root_ + QStringLiteral("/alert.wav"));
+    QVERIFY(form.isHidden());
+}
+
+// The "Hey.." box is the chooser's own, and the chooser has the keyboard
+// again once it is closed.
+void TestForm3::heyBoxBelongsToTheChooser() {
+    QWidget main;
+    main.show();
+    QtMessageBoxes boxes;
+    boxes.setParentWindow(&main);
+    auto* form = new Form3(shortPath_, boxes, &main);
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    form->Command1->setFocus();
+    QPointer<QWidget> owner;
+    QTimer answer; // the box is modal: answer it from its own event loop
+    connect(&answer, &QTimer::timeout, this, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            owner = box->parentWidget();
+            box->accept();
+        }
+    });
+    answer.start(0);
+    QTest::keyClick(form->Command1, Qt::Key_Return); // OK with no file chosen
+    QCOMPARE(owner.data(), form);
+    QTRY_COMPARE(QApplication::focusWidget(), form->Command1);
+}
+
+void TestForm3::namedForAssistiveTools() {
+    Form3 form(shortPath_, messages_);
+    auto text = [](QWidget* w, QAccessible::Text t) {
+        return QAccessible::queryAccessibleInterface(w)->text(t);
+    };
+    QCOMPARE(QAccessible::queryAccessibleInterface(&form)->role(), QAccessible::Window);
+    QCOMPARE(text(&form, QAccessible::Name), QStringLiteral("Select wav file:"));
+    QCOMPARE(text(form.Drive1, QAccessible::Description), QStringLiteral("Drive"));
+    QCOMPARE(text(form.Dir1, QAccessible::Name), QStringLiteral("Folder"));
+    QCOMPARE(text(form.File1, QAccessible::Name), QStringLiteral("Wave file"));
 }
 
 QTEST_MAIN(TestForm3)

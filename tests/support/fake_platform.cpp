@@ -117,7 +117,9 @@ bool FakeInternet::InternetCloseHandle(InternetHandle handle) {
     return true;
 }
 
-FakePlatform::FakePlatform() { program.folder_ = dir.path(); }
+FakePlatform::FakePlatform() {
+    program.folder_ = dir.path();
+}
 
 Platform FakePlatform::platform() {
     Platform p;
@@ -129,6 +131,7 @@ Platform FakePlatform::platform() {
     p.pointer = &pointer;
     p.events = &events;
     p.program = &program;
+    p.frames = &frames;
     p.random = [this] {
         if (draws.empty())
             return std::uniform_real_distribution<double>(0.0, 0.999)(fallback);

@@ -30,9 +30,9 @@ public:
     void Refresh() override { record("Refresh"); }
     void Stop() override { record("Stop"); }
 
-    QStringList calls;      // "Navigate <address>", "GoBack", ...
-    QStringList navigated;  // the addresses only
-    bool failNext = false;  // the next call throws std::runtime_error
+    QStringList calls;     // "Navigate <address>", "GoBack", ...
+    QStringList navigated; // the addresses only
+    bool failNext = false; // the next call throws std::runtime_error
 
 private:
     void record(const QString& call);
@@ -93,6 +93,13 @@ public:
     int ended = 0;
 };
 
+// A window manager's frame, as the test chooses it.
+class FakeWindowFrames : public WindowFrames {
+public:
+    QMargins frameOf(const QWidget&) const override { return frame; }
+    QMargins frame;
+};
+
 // A scripted internet: pages by URL, each with its bytes and failures.
 class FakeInternet : public InternetApi {
 public:
@@ -144,6 +151,7 @@ public:
     FakeBusyPointer pointer;
     FakeEventPump events;
     FakeProgram program;
+    FakeWindowFrames frames;
     // Draws handed out in turn; when empty, a fixed-seed sequence.
     std::deque<double> draws;
     std::mt19937 fallback{1};

@@ -2,9 +2,9 @@
 
 #include "fake_platform.h"
 #include "fetcher/cnetget.h"
+#include "http_test_server.h"
 #include "platform/qt_basic_services.h"
 #include "platform/qt_internet.h"
-#include "served_pages.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -129,25 +129,27 @@ VIGILO_BENCH(parsehtml) {
     report(QStringLiteral("parsehtml_vs_count_ratio"), count / parse);
 }
 
-// A fetcher on the real internet layer, and pages served on a thread of
-// their own to read from.
+// A fetcher on the real internet layer, and a loopback server to read from.
 struct ReadRig {
-    ServedPages pages;
+    HttpTestServer server;
     QtInternet internet;
     QtBusyPointer pointer;
     QtEventPump events;
     QtProgramInfo program;
     CNetGet net{internet, pointer, events, program};
-    explicit ReadRig(const QHash<QString, QByteArray>& bodies) : pages(bodies) { net.Init(); }
+    ReadRig() { net.Init(); }
 };
 
 // Whole pages through the real internet layer from the loopback server.
 VIGILO_BENCH(readurl) {
-    const QByteArray big = generatedPage(10 * 1024 * 1024);
-    ReadRig rig({{"/1mb", big.left(1024 * 1024)}, {"/10mb", big}});
+    ReadRig rig;
+    HttpTestServer& server = rig.server;
     CNetGet& net = rig.net;
-    const double one = bestSeconds(5, [&] { net.ReadUrl(rig.pages.url("/1mb")); });
-    const double ten = bestSeconds(3, [&] { net.ReadUrl(rig.pages.url("/10mb")); });
+    const QByteArray big = generatedPage(10 * 1024 * 1024);
+    server.setBody("/1mb", big.left(1024 * 1024));
+    server.setBody("/10mb", big);
+    const double one = bestSeconds(5, [&] { net.ReadUrl(server.url("/1mb")); });
+    const double ten = bestSeconds(3, [&] { net.ReadUrl(server.url("/10mb")); });
     report(QStringLiteral("readurl_1mb_ms"), one * 1000);
     report(QStringLiteral("readurl_10mb_ms"), ten * 1000);
 }
@@ -155,17 +157,18 @@ VIGILO_BENCH(readurl) {
 // A monitor left running re-reads its page at every period end: many reads
 // in a row must not make the process grow.
 VIGILO_BENCH(readurl_repeated) {
-    ReadRig rig({{"/page", generatedPage(50 * 1024)}});
+    ReadRig rig;
+    HttpTestServer& server = rig.server;
     CNetGet& net = rig.net;
-    const QString url = rig.pages.url("/page");
+    server.setBody("/page", generatedPage(50 * 1024));
     for (int i = 0; i < 100; ++i) // let caches and pools settle first
-        net.ReadUrl(url);
+        net.ReadUrl(server.url("/page"));
     const double before = residentMb();
     int failures = 0;
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 1000; ++i)
-        failures += net.ReadUrl(url) ? 0 : 1;
+        failures += net.ReadUrl(server.url("/page")) ? 0 : 1;
     const double elapsed = clock.nsecsElapsed() / 1e6;
     report(QStringLiteral("readurl_50kb_x1000_ms"), elapsed);
     report(QStringLiteral("readurl_x1000_failures"), failures);

@@ -5,9 +5,8 @@
 #include <QHash>
 #include <QThread>
 
-// Pages served by the loopback server from a thread of its own, as a remote
-// server would serve them: its work does not count against the thread that
-// is measured, nor against curl.
+// Pages served by the loopback server from a thread of its own, so that the
+// thread that made it may block, or do other work, meanwhile.
 class ServedPages {
 public:
     explicit ServedPages(const QHash<QString, QByteArray>& bodies);

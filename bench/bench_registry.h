@@ -11,6 +11,7 @@ using BenchReport = std::function<void(const QString& name, double value)>;
 struct BenchEntry {
     const char* name;
     void (*run)(const BenchReport& report);
+    bool onlyWhenNamed = false; // e.g. the child half of a two-process bench
 };
 
 // A memory figure of this process from /proc/self/status, in MiB (-1 when
@@ -24,8 +25,8 @@ inline double residentMb() {
 std::vector<BenchEntry>& benchRegistry();
 
 struct BenchRegistrar {
-    BenchRegistrar(const char* name, void (*run)(const BenchReport&)) {
-        benchRegistry().push_back({name, run});
+    BenchRegistrar(const char* name, void (*run)(const BenchReport&), bool onlyWhenNamed = false) {
+        benchRegistry().push_back({name, run, onlyWhenNamed});
     }
 };
 
@@ -33,4 +34,10 @@ struct BenchRegistrar {
 #define VIGILO_BENCH(name)                                                                         \
     static void name(const BenchReport& report);                                                   \
     static const BenchRegistrar name##_registrar(#name, &name);                                    \
+    static void name(const BenchReport& report)
+
+// A bench that runs only when named on the command line.
+#define VIGILO_BENCH_WHEN_NAMED(name)                                                              \
+    static void name(const BenchReport& report);                                                   \
+    static const BenchRegistrar name##_registrar(#name, &name, true);                              \
     static void name(const BenchReport& report)

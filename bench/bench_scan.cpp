@@ -5,8 +5,10 @@
 #include "mainwindow/form1.h"
 #include "platform/qt_basic_services.h"
 #include "platform/qt_internet.h"
+#include "served_pages.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -14,6 +16,7 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -54,7 +57,9 @@ struct ScanRig {
     FakePlatform fakes;
     std::unique_ptr<Form1> form;
 
-    ScanRig() {
+    explicit ScanRig(const QHash<QString, QByteArray>& bodies) {
+        for (auto it = bodies.cbegin(); it != bodies.cend(); ++it)
+            server.setBody(it.key(), it.value());
         Platform platform = fakes.platform();
         platform.internet = &internet;
         platform.pointer = &pointer;
@@ -64,8 +69,9 @@ struct ScanRig {
     }
     ~ScanRig() { fakes.browser.widget()->setParent(nullptr); }
 
-    double scanMs(const QString& path) {
-        form->Text1->setText(server.url(path));
+    double scanMs(const QString& path) { return scanUrlMs(server.url(path)); }
+    double scanUrlMs(const QString& url) {
+        form->Text1->setText(url);
         QElapsedTimer clock;
         clock.start();
         form->ScanPage();
@@ -96,12 +102,14 @@ double curlMs(const QString& url) {
     return curl.readAllStandardOutput().trimmed().toDouble() * 1000.0;
 }
 
+constexpr qsizetype kMb = 1024 * 1024;
+
 } // namespace
 
 VIGILO_BENCH(scan) {
-    ScanRig rig;
-    rig.server.setBody("/100kb", markupPage(100 * 1024));
-    rig.server.setBody("/1mb", markupPage(1024 * 1024));
+    ScanRig rig({{"/100kb", markupPage(100 * 1024)},
+                 {"/1mb", markupPage(kMb)},
+                 {"/10mb", markupPage(10 * kMb)}});
     rig.scanMs("/1mb"); // warm-up: connection set-up, first allocations
 
     report(QStringLiteral("scan_100kb_ms"), bestOf(5, [&] { return rig.scanMs("/100kb"); }));
@@ -110,12 +118,16 @@ VIGILO_BENCH(scan) {
     const double curl1mb = bestOf(5, [&] { return curlMs(rig.server.url("/1mb")); });
     report(QStringLiteral("curl_1mb_ms"), curl1mb);
     report(QStringLiteral("scan_vs_curl_ratio"), curl1mb > 0 ? scan1mb / curl1mb : -1);
+    const double scan10mb = bestOf(3, [&] { return rig.scanMs("/10mb"); });
+    report(QStringLiteral("scan_10mb_ms"), scan10mb);
+    const double curl10mb = bestOf(3, [&] { return curlMs(rig.server.url("/10mb")); });
+    report(QStringLiteral("curl_10mb_ms"), curl10mb);
+    report(QStringLiteral("scan_10mb_vs_curl_ratio"), curl10mb > 0 ? scan10mb / curl10mb : -1);
 }
 
 // Where the time of one 1 MB scan goes, step by step, on the same reader.
 VIGILO_BENCH(scan_breakdown) {
-    ScanRig rig;
-    rig.server.setBody("/1mb", markupPage(1024 * 1024));
+    ScanRig rig({{"/1mb", markupPage(kMb)}});
     const QString url = rig.server.url("/1mb");
     CNetGet& net = *rig.form->objNetGet;
     net.ReadUrl(url);
@@ -142,12 +154,74 @@ VIGILO_BENCH(scan_breakdown) {
 }
 
 VIGILO_BENCH(scan_memory) {
-    ScanRig rig;
-    rig.server.setBody("/1mb", markupPage(1024 * 1024));
+    ScanRig rig({{"/1mb", markupPage(kMb)}});
     for (int i = 0; i < 20; ++i)
         rig.scanMs("/1mb");
     const double before = residentMb();
     for (int i = 0; i < 1000; ++i)
         rig.scanMs("/1mb");
     report(QStringLiteral("rss_growth_1000_scans_mb"), residentMb() - before);
+}
+
+// The memory of one scan of a huge page. The page is served by one child
+// process and scanned in another, so that the scan's peak is neither hidden
+// under the peaks of earlier benches nor mixed with the served copy, and this
+// process's own peak stays that of the other benches.
+VIGILO_BENCH(scan_huge) {
+    const QString self = QCoreApplication::applicationFilePath();
+    QProcess server;
+    server.start(self, {QStringLiteral("scan_huge_server")});
+    QByteArray url;
+    while (!url.startsWith("url ") && server.waitForReadyRead(120000))
+        while (server.canReadLine() && !url.startsWith("url "))
+            url = server.readLine().trimmed();
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VIGILO_BENCH_URL"), QString::fromLatin1(url.mid(4)));
+    child.setProcessEnvironment(environment);
+    child.start(self, {QStringLiteral("scan_huge_child")});
+    QHash<QByteArray, double> figures;
+    if (url.startsWith("url ") && child.waitForFinished(600000) && child.exitCode() == 0) {
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0)
+                figures.insert(line.left(colon), line.mid(colon + 1).trimmed().toDouble());
+        }
+    }
+    server.closeWriteChannel(); // the server's cue to end
+    server.waitForFinished(60000);
+    // -1: a child failed; a head of 0 characters: the page was not read.
+    report(QStringLiteral("scan_200mb_ms"), figures.value("scan_huge_ms", -1));
+    report(QStringLiteral("scan_200mb_head_chars"), figures.value("scan_huge_head_chars", -1));
+    report(QStringLiteral("scan_200mb_rss_before_mb"),
+           figures.value("scan_huge_rss_before_mb", -1));
+    report(QStringLiteral("scan_200mb_peak_rss_mb"), figures.value("scan_huge_peak_rss_mb", -1));
+    // The next scan of the same page still holds the last one while it reads,
+    // since a failed read keeps it.
+    report(QStringLiteral("scan_200mb_rescan_peak_rss_mb"),
+           figures.value("scan_huge_rescan_peak_rss_mb", -1));
+}
+
+// The serving half of scan_huge: prints its address, serves until its input
+// closes.
+VIGILO_BENCH_WHEN_NAMED(scan_huge_server) {
+    ServedPages pages({{"/200mb", markupPage(200 * kMb)}});
+    std::printf("url %s\n", qPrintable(pages.url("/200mb")));
+    std::fflush(stdout);
+    char byte;
+    while (std::fread(&byte, 1, 1, stdin) == 1) {
+    }
+    report(QStringLiteral("scan_huge_server_done"), 1);
+}
+
+// The child half of scan_huge: the window, no server, one page to scan twice.
+VIGILO_BENCH_WHEN_NAMED(scan_huge_child) {
+    ScanRig rig({});
+    const QString url = qEnvironmentVariable("VIGILO_BENCH_URL");
+    report(QStringLiteral("scan_huge_rss_before_mb"), residentMb());
+    report(QStringLiteral("scan_huge_ms"), rig.scanUrlMs(url));
+    report(QStringLiteral("scan_huge_peak_rss_mb"), processMemoryMb("VmHWM"));
+    report(QStringLiteral("scan_huge_head_chars"), rig.form->vPageText.size());
+    rig.scanUrlMs(url);
+    report(QStringLiteral("scan_huge_rescan_peak_rss_mb"), processMemoryMb("VmHWM"));
 }

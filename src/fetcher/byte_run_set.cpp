@@ -1,6 +1,21 @@
 #include "fetcher/byte_run_set.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+
+namespace {
+
+constexpr size_t kMinSlots = 1024;
+constexpr size_t kMaxInitialSlots = 64 * 1024;
+
+} // namespace
+
+ByteRunSet::ByteRunSet(const char* buffer, qsizetype expectedRuns) : buffer_(buffer) {
+    const size_t wanted =
+        std::bit_ceil(static_cast<size_t>(std::max<qsizetype>(expectedRuns, 0)) * 2);
+    slots_.resize(std::clamp(wanted, kMinSlots, kMaxInitialSlots));
+}
 
 // Eight bytes per step: values are short, but there are many of them.
 quint64 ByteRunSet::hashOf(qsizetype offset, qsizetype length) const {

@@ -8,7 +8,8 @@
 // length: cheap to ask "seen these bytes before?" many thousand times.
 class ByteRunSet {
 public:
-    explicit ByteRunSet(const char* buffer) : buffer_(buffer), slots_(1024) {}
+    // Room for about `expectedRuns` runs before the table has to grow.
+    explicit ByteRunSet(const char* buffer, qsizetype expectedRuns = 0);
 
     // True when the run was new and is now held; false when already held.
     bool insert(qsizetype offset, qsizetype length);

@@ -40,7 +40,23 @@ std::uint8_t ByteTokenScanner::fold(std::uint8_t byte) {
     return kLower[byte];
 }
 
-ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimiters) {
+bool ByteTokenScanner::available(Path path) {
+#ifdef VIGILO_BYTE_SEARCH_X86
+    static const bool avx2 = byte_search::cpuHasAvx2();
+    return path != Path::Avx2 || avx2;
+#else
+    return path == Path::Portable;
+#endif
+}
+
+ByteTokenScanner::Path ByteTokenScanner::fastestPath() {
+    if (available(Path::Avx2))
+        return Path::Avx2;
+    return available(Path::Sse2) ? Path::Sse2 : Path::Portable;
+}
+
+ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimiters, Path path)
+    : path_(available(path) ? path : Path::Portable) {
     for (QChar c : token) {
         if (c.unicode() > 0xFF)
             matchable_ = false;
@@ -54,8 +70,28 @@ ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimite
             if (fold(static_cast<std::uint8_t>(b)) == d)
                 delimiter_[b] = true;
     }
+    int delimiterCount = 0;
+    for (int b = 0; b < 256; ++b) {
+        if (!delimiter_[b])
+            continue;
+        if (delimiterCount < 8)
+            delimiterBytes_.bytes[delimiterCount] = static_cast<unsigned char>(b);
+        ++delimiterCount;
+    }
+    fewDelimiters_ = delimiterCount <= 8;
+    delimiterBytes_.count = fewDelimiters_ ? delimiterCount : 0;
     if (folded_.isEmpty())
         return;
+    // Each end byte in both letter cases.
+    auto otherCase = [](std::uint8_t folded) {
+        for (int b = 0; b < 256; ++b)
+            if (b != folded && fold(static_cast<std::uint8_t>(b)) == folded)
+                return static_cast<unsigned char>(b);
+        return static_cast<unsigned char>(folded);
+    };
+    const auto first = static_cast<std::uint8_t>(folded_.front());
+    const auto last = static_cast<std::uint8_t>(folded_.back());
+    ends_ = {{first, otherCase(first)}, {last, otherCase(last)}, folded_.size() - 1};
     const std::uint8_t head = static_cast<std::uint8_t>(folded_[0]);
     for (int b = 0; b < 256; ++b)
         first_[b] = fold(static_cast<std::uint8_t>(b)) == head;
@@ -81,11 +117,38 @@ bool ByteTokenScanner::matchesAt(const char* data, qsizetype at) const {
 }
 
 qsizetype ByteTokenScanner::findToken(const char* data, qsizetype size, qsizetype from) const {
-    const qsizetype m = folded_.size();
     if (!matchable_ || from < 0)
         return -1;
-    if (m == 0)
+    if (folded_.isEmpty())
         return from < size ? from : -1;
+    if (path_ == Path::Portable)
+        return findTokenPortable(data, size, from);
+    return findTokenVector(data, size, from);
+}
+
+// Candidates whose first and last bytes fit, each then checked whole.
+qsizetype ByteTokenScanner::findTokenVector(const char* data, qsizetype size,
+                                            qsizetype from) const {
+#ifdef VIGILO_BYTE_SEARCH_X86
+    const auto* page = reinterpret_cast<const unsigned char*>(data);
+    const qsizetype lastStart = size - folded_.size();
+    const auto candidate =
+        path_ == Path::Avx2 ? byte_search::tokenCandidateAvx2 : byte_search::tokenCandidateSse2;
+    for (qsizetype at = from; at <= lastStart;) {
+        const qsizetype start = candidate(page, at, lastStart, ends_);
+        if (start < 0 || matchesAt(data, start))
+            return start;
+        at = start + 1;
+    }
+    return -1;
+#else
+    return findTokenPortable(data, size, from);
+#endif
+}
+
+qsizetype ByteTokenScanner::findTokenPortable(const char* data, qsizetype size,
+                                              qsizetype from) const {
+    const qsizetype m = folded_.size();
     const qsizetype last = size - m; // the last possible start
     if (anchor_ >= 0) {
         qsizetype at = from + anchor_;
@@ -109,6 +172,18 @@ qsizetype ByteTokenScanner::findToken(const char* data, qsizetype size, qsizetyp
 }
 
 qsizetype ByteTokenScanner::findDelimiter(const char* data, qsizetype size, qsizetype from) const {
+#ifdef VIGILO_BYTE_SEARCH_X86
+    if (path_ != Path::Portable && fewDelimiters_ && from < size) {
+        const auto* page = reinterpret_cast<const unsigned char*>(data);
+        return path_ == Path::Avx2 ? byte_search::delimiterAvx2(page, from, size, delimiterBytes_)
+                                   : byte_search::delimiterSse2(page, from, size, delimiterBytes_);
+    }
+#endif
+    return findDelimiterPortable(data, size, from);
+}
+
+qsizetype ByteTokenScanner::findDelimiterPortable(const char* data, qsizetype size,
+                                                  qsizetype from) const {
     const auto* page = reinterpret_cast<const std::uint8_t*>(data);
     qsizetype i = from;
     while (i < size && !delimiter_[page[i]])

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fetcher/byte_search_x86.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,9 +14,15 @@
 // at memory speed.
 class ByteTokenScanner {
 public:
+    // How the bytes are searched: all paths give the same results; the
+    // portable one runs everywhere, the vector ones where the CPU has them.
+    enum class Path { Portable, Sse2, Avx2 };
+    static bool available(Path path);
+    static Path fastestPath();
+
     // A token with characters outside Latin-1 matches nothing; an empty token
     // matches at every position. An empty delimiter set ends nothing.
-    ByteTokenScanner(const QString& token, const QString& delimiters);
+    ByteTokenScanner(const QString& token, const QString& delimiters, Path path = fastestPath());
 
     // Index of the first match at or after `from`, or -1.
     qsizetype findToken(const char* data, qsizetype size, qsizetype from) const;
@@ -27,6 +35,9 @@ public:
 
 private:
     bool matchesAt(const char* data, qsizetype at) const;
+    qsizetype findTokenPortable(const char* data, qsizetype size, qsizetype from) const;
+    qsizetype findTokenVector(const char* data, qsizetype size, qsizetype from) const;
+    qsizetype findDelimiterPortable(const char* data, qsizetype size, qsizetype from) const;
 
     QByteArray folded_;
     bool matchable_ = true;
@@ -34,4 +45,8 @@ private:
     std::uint8_t anchorByte_ = 0;
     std::array<bool, 256> first_{}; // bytes that fold to the token's first byte
     std::array<bool, 256> delimiter_{};
+    Path path_;
+    byte_search::TokenEnds ends_{};
+    byte_search::DelimiterBytes delimiterBytes_;
+    bool fewDelimiters_ = false; // all in delimiterBytes_
 };

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QObject>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -13,12 +14,24 @@
 namespace {
 
 constexpr std::uint32_t kChunk = 2048;
+// The most a read sets aside from the announced length: a lying header must
+// not make it claim gigabytes. Larger pages grow past it as they come in.
+constexpr std::int64_t kMaxReserve = 64 * 1024 * 1024;
 
 // A run-time failure inside ReadUrl, carrying the text the user will read.
 class RunTimeFailure : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// QByteArray::append grows a full buffer into a new block and copies it, so
+// that for a moment the page is held twice. Growing it here goes through
+// realloc instead, which moves a large block without copying it.
+void appendToPage(QByteArray& page, const char* bytes, qsizetype count) {
+    if (page.capacity() - page.size() < count)
+        page.reserve(std::max(page.size() + count, page.capacity() * 2));
+    page.append(bytes, count);
+}
 
 template <typename Step> void ignoreFailure(Step&& step) {
     try {
@@ -106,6 +119,7 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
         }
 
         QByteArray page;
+        reserveAnnounced(page, url);
         char buffer[kChunk];
         std::int32_t lTotalRead = 0;
         bool failed = false;
@@ -126,14 +140,13 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
                 std::numeric_limits<std::int32_t>::max() - static_cast<std::int32_t>(lBytesRead))
                 throw RunTimeFailure("Overflow");
             lTotalRead += static_cast<std::int32_t>(lBytesRead);
-            ShowStatus(QStringLiteral("Reading Url: ") + QString::number(lTotalRead) +
-                       QStringLiteral(" bytes read"));
+            ShowReadingStatus(lTotalRead);
             if (lBytesRead > 0) {
                 if (file) {
                     if (file->write(buffer, lBytesRead) != qint64{lBytesRead})
                         throw RunTimeFailure("Device I/O error");
                 } else {
-                    page.append(buffer, lBytesRead);
+                    appendToPage(page, buffer, lBytesRead);
                 }
             }
             if (!ok || lBytesRead == 0)
@@ -173,12 +186,17 @@ void CNetGet::SetStatusWindow(QObject* objStatusWindow) {
 }
 
 QString CNetGet::GetRawHTML() const {
+    return GetRawHTMLHead(sRawHTML.size());
+}
+
+QString CNetGet::GetRawHTMLHead(qsizetype lMaxChars) const {
     qsizetype begin = 0;
     qsizetype end = sRawHTML.size();
     while (begin < end && sRawHTML[begin] == ' ')
         ++begin;
     while (end > begin && sRawHTML[end - 1] == ' ')
         --end;
+    end = std::min(end, begin + std::max<qsizetype>(lMaxChars, 0));
     return QString::fromLatin1(sRawHTML.constData() + begin, end - begin);
 }
 
@@ -189,6 +207,26 @@ QString CNetGet::GetLastError() const {
 void CNetGet::SetUserAgent(const QString& sInUserAgent) {
     if (!sInUserAgent.isEmpty())
         sUserAgent = sInUserAgent;
+}
+
+void CNetGet::reserveAnnounced(QByteArray& page, InternetHandle url) {
+    ignoreFailure([&] {
+        const std::int64_t announced = internet_.contentLength(url);
+        if (announced > 0)
+            page.reserve(static_cast<qsizetype>(std::min(announced, kMaxReserve)));
+    });
+}
+
+void CNetGet::ShowReadingStatus(std::int32_t lTotalRead) {
+    // The text is built only for a window that shows it: once per chunk it
+    // would cost a good part of the read. The events run either way.
+    if (objStatus) {
+        ShowStatus(QStringLiteral("Reading Url: ") + QString::number(lTotalRead) +
+                   QStringLiteral(" bytes read"));
+        return;
+    }
+    if (!bTerminating_)
+        ignoreFailure([&] { events_.processEvents(); });
 }
 
 void CNetGet::ShowStatus(const QString& text) {

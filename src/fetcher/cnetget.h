@@ -37,11 +37,16 @@ public:
     // Any object with an assignable "text" property: label, line edit...
     void SetStatusWindow(QObject* objStatusWindow);
     QString GetRawHTML() const;
+    // The first lMaxChars characters of GetRawHTML, without converting the
+    // rest of the page.
+    QString GetRawHTMLHead(qsizetype lMaxChars) const;
     QString GetLastError() const;
     void SetUserAgent(const QString& sInUserAgent);
 
 private:
     void ShowStatus(const QString& text);
+    void ShowReadingStatus(std::int32_t lTotalRead);
+    void reserveAnnounced(QByteArray& page, InternetHandle url);
     static QString StripControlChars(const QString& text);
 
     InternetApi& internet_;

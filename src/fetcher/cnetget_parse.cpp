@@ -3,11 +3,17 @@
 #include "fetcher/cnetget.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 // Ends a value: the double quote, '>', '?' and '#'.
 const QString kDefaultDelimiters = QStringLiteral("\">?#");
+
+struct Run {
+    qsizetype offset;
+    qsizetype length;
+};
 
 } // namespace
 
@@ -28,24 +34,37 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         const qsizetype size = page.size();
         // Byte runs already offered in this scan: the same bytes give the same
         // key, which the collection then holds, so they are skipped cheaply.
-        ByteRunSet offered(data);
+        // The new ones are gathered first, so the collection grows only once.
+        // A page of markup holds a link or a source every few hundred bytes.
+        ByteRunSet offered(data, size / 256);
+        std::vector<Run> runs;
         qsizetype at = scanner.findToken(data, size, 0);
         while (at >= 0) {
             const qsizetype value = at + scanner.tokenSize();
             const qsizetype end = scanner.findDelimiter(data, size, value);
             try {
-                if (offered.insert(value, end - value)) {
-                    const QString item =
-                        StripControlChars(QString::fromLatin1(data + value, end - value));
-                    if (!item.isEmpty())
-                        colItems.add(item, item);
-                }
+                if (offered.insert(value, end - value))
+                    runs.push_back({value, end - value});
             } catch (...) {
                 // One value that cannot be taken does not end the scan.
             }
             if (end >= size)
                 break;
             at = scanner.findToken(data, size, end + 1);
+        }
+        try {
+            colItems.reserve(colItems.count() + static_cast<qsizetype>(runs.size()));
+        } catch (...) {
+            // Without the room the adds still work, growing as they go.
+        }
+        for (const Run& run : runs) {
+            try {
+                const QString item =
+                    StripControlChars(QString::fromLatin1(data + run.offset, run.length));
+                if (!item.isEmpty())
+                    colItems.add(item, item);
+            } catch (...) {
+            }
         }
         result = true;
     }

@@ -57,9 +57,9 @@ void Form1::ScanPage() {
 // text keep their length and must not ring the alert.
 void Form1::CheckForUpdate() {
     try {
-        const QString page = netGet().GetRawHTML();
-        // A copy of the head only, so the whole page is not kept alive here.
-        vPageText = page.left(kComparedChars);
+        // Only the head is converted: a page of hundreds of megabytes must
+        // not be copied whole to keep 60000 characters of it.
+        vPageText = netGet().GetRawHTMLHead(kComparedChars);
         if (vPageText.size() == sLastPageText.size())
             return;
         sLastPageText = vPageText;

@@ -32,6 +32,9 @@ public:
     virtual bool InternetReadFile(InternetHandle url, char* buffer, std::uint32_t toRead,
                                   std::uint32_t* bytesRead) = 0;
     virtual bool InternetCloseHandle(InternetHandle handle) = 0;
+    // The body length the answer announces, or -1 when it names none. Only a
+    // hint: the body may turn out shorter or longer.
+    virtual std::int64_t contentLength(InternetHandle /*url*/) const { return -1; }
     // The code the most recent call above left, 0 when it succeeded.
     virtual std::int32_t lastError() const = 0;
 };

@@ -224,6 +224,16 @@ bool QtInternet::InternetCloseHandle(InternetHandle id) {
     return true;
 }
 
+std::int64_t QtInternet::contentLength(InternetHandle url) const {
+    const std::shared_ptr<Handle> handle = handles_.value(url);
+    if (!handle || !handle->reply)
+        return -1;
+    bool ok = false;
+    const qint64 length =
+        handle->reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
+    return ok && length >= 0 ? length : -1;
+}
+
 void QtInternet::release(Handle& handle) {
     handle.closed = true;
     for (QEventLoop* loop : handle.waiters)

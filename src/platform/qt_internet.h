@@ -35,6 +35,7 @@ public:
     bool InternetReadFile(InternetHandle url, char* buffer, std::uint32_t toRead,
                           std::uint32_t* bytesRead) override;
     bool InternetCloseHandle(InternetHandle handle) override;
+    std::int64_t contentLength(InternetHandle url) const override;
     std::int32_t lastError() const override { return lastError_; }
 
     // Handles still open, sessions included.

@@ -156,6 +156,24 @@ private slots:
         QCOMPARE(rig->net.GetRawHTML(), "<a href=\"x\">" + QString(3000, '-'));
     }
 
+    // What the reader sizes its buffer by: the length the answer names.
+    void announcedLength() {
+        server->setBody("/sized", QByteArray(3000, 's'));
+        server->setChunked("/chunked", {"abc", "def"});
+        const InternetHandle session = internet->InternetOpen("vigilo");
+        const InternetHandle sized =
+            internet->InternetOpenUrl(session, server->url("/sized").toLatin1());
+        QVERIFY(sized != 0);
+        QCOMPARE(internet->contentLength(sized), 3000);
+        const InternetHandle chunked =
+            internet->InternetOpenUrl(session, server->url("/chunked").toLatin1());
+        QVERIFY(chunked != 0);
+        QCOMPARE(internet->contentLength(chunked), -1);
+        QCOMPARE(internet->contentLength(session), -1);
+        internet->InternetCloseHandle(session);
+        QCOMPARE(internet->contentLength(sized), -1);
+    }
+
     void agentIsTheProgramName() {
         server->setBody("/ua", "x");
         QVERIFY(rig->net.ReadUrl(server->url("/ua")));

@@ -1,5 +1,6 @@
 #include "fetcher_rig.h"
 
+#include <QFile>
 #include <QtTest>
 
 namespace {
@@ -25,6 +26,17 @@ public:
         return true;
     }
 };
+
+// Virtual size of this process in MiB: what it has set aside, touched or not.
+double virtualMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
 
 } // namespace
 
@@ -122,6 +134,35 @@ private slots:
         delete window;
         QVERIFY(rig.net.ReadUrl("http://a/"));
         QVERIFY(rig.events.count > 0);
+    }
+
+    // The announced length only sizes the buffer: a header that promises far
+    // more, or fewer bytes than come, still gives the page that came, and a
+    // lying one does not make the reader set gigabytes aside.
+    void announcedLengthIsOnlyAHint_data() {
+        QTest::addColumn<qint64>("announced");
+        QTest::newRow("none") << qint64{-1};
+        QTest::newRow("zero") << qint64{0};
+        QTest::newRow("fewer") << qint64{100};
+        QTest::newRow("exact") << qint64{5000};
+        QTest::newRow("4 GiB") << (qint64{1} << 32);
+        QTest::newRow("1 TiB") << (qint64{1} << 40);
+    }
+    void announcedLengthIsOnlyAHint() {
+        QFETCH(qint64, announced);
+        QByteArray body;
+        for (int i = 0; i < 5000; ++i)
+            body.append(static_cast<char>('a' + i % 26));
+        FakeInternet internet;
+        internet.pages["http://a/"] = {body};
+        internet.pages["http://a/"].announcedLength = announced;
+        FetcherRig rig(internet);
+        rig.net.Init();
+        const double before = virtualMb();
+        QVERIFY(rig.net.ReadUrl("http://a/"));
+        QVERIFY(virtualMb() - before < 512);
+        QCOMPARE(rig.net.GetRawHTML(), QString::fromLatin1(body));
+        QCOMPARE(rig.net.GetLastError(), QString());
     }
 
     void overreportedCountIsAFailureNotAnOverrun() {

@@ -1,6 +1,63 @@
 #include "fetcher/keyed_collection.h"
 
+#include <QSet>
 #include <QtTest>
+
+#include <random>
+
+namespace {
+
+// The collection as plainly as it can be written: a list, and the folded
+// keys seen so far.
+struct Reference {
+    QStringList items;
+    QSet<QString> keys;
+    bool add(const QString& item, const QString& key) {
+        if (keys.contains(key.toCaseFolded()))
+            return false;
+        keys.insert(key.toCaseFolded());
+        items.append(item);
+        return true;
+    }
+};
+
+quint64 sameForAll(const unsigned char*, size_t) {
+    return 42;
+}
+quint64 byLengthOnly(const unsigned char*, size_t size) {
+    return size;
+}
+
+// Keys whose folding is easy to get wrong: letters outside ASCII, the micro
+// sign (which folds out of Latin-1, as the Greek letters beside it do), the
+// Kelvin sign (which folds into ASCII), a letter beyond 16 bits, the sharp s.
+const QStringList kBases = {
+    QStringLiteral("http://example.com/Page.html"),
+    QStringLiteral("/images/pic1.png"),
+    QString::fromUtf8("caf\u00e9/\u00c0 la carte"),
+    QString::fromUtf8("\u00b5m"),
+    QString::fromUtf8("\u039cm"),
+    QString::fromUtf8("\u03bcM"),
+    QString::fromUtf8("\u212a-unit"),
+    QStringLiteral("k-unit"),
+    QString::fromUtf8("stra\u00dfe \u1e9e"),
+    QString::fromUtf8("\U00010400 deseret"),
+    QStringLiteral(""),
+    QString(40000, QLatin1Char('L')),
+};
+
+// A base key with some of its letters changed to the other case.
+QString variant(const QString& base, std::mt19937& random) {
+    QString key = base;
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        if (key[i].isSurrogate() || random() % 3 != 0)
+            continue;
+        key[i] = key[i].isUpper() ? key[i].toLower() : key[i].toUpper();
+    }
+    return random() % 4 == 0 ? key + QString::number(random() % 50) : key;
+}
+
+} // namespace
 
 class TestKeyedCollection : public QObject {
     Q_OBJECT
@@ -22,6 +79,48 @@ private slots:
         QVERIFY(c.add("café", "CAFÉ"));
         QVERIFY(!c.add("x", "café"));
         QCOMPARE(c.count(), 1);
+    }
+
+    // Thousands of adds of generated keys, each answered as the plain
+    // collection answers it, under the real hash and under hashes where all
+    // keys, or all keys of one length, collide.
+    void behavesLikeThePlainCollection_data() {
+        QTest::addColumn<int>("hash");
+        QTest::newRow("keyed") << 0;
+        QTest::newRow("all collide") << 1;
+        QTest::newRow("same length collides") << 2;
+    }
+    void behavesLikeThePlainCollection() {
+        QFETCH(int, hash);
+        const KeyedCollection::KeyHash hashes[] = {nullptr, sameForAll, byLengthOnly};
+        KeyedCollection collection(hashes[hash]);
+        Reference reference;
+        std::mt19937 random(7);
+        const int adds = hash == 1 ? 800 : 4000;
+        for (int i = 0; i < adds; ++i) {
+            if (i == adds / 2)
+                collection.reserve(adds); // room taken mid-way changes nothing
+            const QString key = variant(kBases[random() % kBases.size()], random);
+            const QString item = QStringLiteral("item %1").arg(i);
+            QCOMPARE(collection.add(item, key), reference.add(item, key));
+        }
+        QCOMPARE(collection.items(), reference.items);
+        for (const QString& base : kBases) {
+            const QString key = variant(base, random);
+            QCOMPARE(collection.containsKey(key), reference.keys.contains(key.toCaseFolded()));
+        }
+    }
+
+    void copiesAndMovesAreWholeCollections() {
+        KeyedCollection original;
+        QVERIFY(original.add("a", "A"));
+        KeyedCollection copy = original;
+        QVERIFY(copy.add("b", "B"));
+        QVERIFY(!original.containsKey("b"));
+        QVERIFY(!copy.add("again", "a"));
+        original = std::move(copy);
+        QCOMPARE(original.items(), (QStringList{"a", "b"}));
+        QVERIFY(!original.add("again", "b"));
     }
 };
 

@@ -15,6 +15,8 @@ private slots:
     void sameLengthIsNotReported();
     void surroundingSpacesDoNotCount();
     void onlyHeadOfLongPageCounts();
+    void headOfPageWithLongBlankRuns_data();
+    void headOfPageWithLongBlankRuns();
     void longPageOffByOneIsReported();
     void emptyPageAfterContentIsChange();
     void untickedSoundStillMovesReference();
@@ -130,6 +132,31 @@ void TstPageScan::onlyHeadOfLongPageCounts() {
     rig.server.setBody("/page", QByteArray(59999, 'e'));
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 2);
+}
+
+// The head is cut from the page without converting all of it; the blanks at
+// either end must still go first, however many there are.
+void TstPageScan::headOfPageWithLongBlankRuns_data() {
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<QString>("head");
+    const QByteArray blanks(70000, ' ');
+    QTest::newRow("leading blanks past the head") << blanks + "abc " << QStringLiteral("abc");
+    QTest::newRow("trailing blanks past the head") << "  abc" + blanks << QStringLiteral("abc");
+    QTest::newRow("blanks inside the head stay")
+        << " " + QByteArray(59990, 'a') + QByteArray(20, ' ') + "b" + blanks
+        << QString(59990, QLatin1Char('a')) + QString(10, QLatin1Char(' '));
+    QTest::newRow("only blanks") << blanks << QString();
+}
+
+void TstPageScan::headOfPageWithLongBlankRuns() {
+    QFETCH(QByteArray, page);
+    QFETCH(QString, head);
+    MonitorRig rig;
+    rig.server.setBody("/page", page);
+    rig.watch("/page");
+    rig.form->Timer1_Timer();
+    QCOMPARE(rig.form->vPageText, head);
+    QCOMPARE(rig.form->sLastPageText, head);
 }
 
 void TstPageScan::longPageOffByOneIsReported() {

@@ -117,9 +117,12 @@ bool FakeInternet::InternetCloseHandle(InternetHandle handle) {
     return true;
 }
 
-FakePlatform::FakePlatform() {
-    program.folder_ = dir.path();
+std::int64_t FakeInternet::contentLength(InternetHandle url) const {
+    const auto it = handles_.constFind(url);
+    return it == handles_.cend() || it->session ? -1 : it->page.announcedLength;
 }
+
+FakePlatform::FakePlatform() { program.folder_ = dir.path(); }
 
 Platform FakePlatform::platform() {
     Platform p;

@@ -108,6 +108,7 @@ public:
         std::int32_t openError = 0;   // non-zero: the URL cannot be opened
         int failReadAfterChunks = -1; // >= 0: that read fails
         std::int32_t readError = InternetError::ConnectionReset;
+        std::int64_t announcedLength = -1; // the Content-Length the answer names
     };
 
     InternetHandle InternetOpen(const QByteArray& agent) override;
@@ -115,6 +116,7 @@ public:
     bool InternetReadFile(InternetHandle url, char* buffer, std::uint32_t toRead,
                           std::uint32_t* bytesRead) override;
     bool InternetCloseHandle(InternetHandle handle) override;
+    std::int64_t contentLength(InternetHandle url) const override;
     std::int32_t lastError() const override { return lastError_; }
 
     QHash<QByteArray, Page> pages;

@@ -1,0 +1,149 @@
+#include "fetcher/byte_token_scanner.h"
+#include "fetcher_rig.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QtTest>
+
+#include <random>
+
+namespace {
+
+struct Found {
+    QList<QPair<qsizetype, qsizetype>> spans; // token start, end of its value
+    QStringList items;
+};
+
+// The extraction as plainly as it can be written: QString's own
+// case-insensitive search, one character at a time to the delimiter, and a
+// set of folded keys.
+Found reference(const QByteArray& bytes, const QString& token, const QString& delimiters) {
+    Found found;
+    const QString page = QString::fromLatin1(bytes);
+    QSet<QString> keys;
+    static const QRegularExpression controls(QStringLiteral("[\\t\\n\\v\\f\\r]"));
+    qsizetype at = page.size() > token.size() ? page.indexOf(token, 0, Qt::CaseInsensitive) : -1;
+    while (at >= 0) {
+        const qsizetype value = at + token.size();
+        qsizetype end = value;
+        while (end < page.size() && !delimiters.contains(page.at(end), Qt::CaseInsensitive))
+            ++end;
+        found.spans.append({at, end});
+        const QString item = page.mid(value, end - value).remove(controls);
+        if (!item.isEmpty() && !keys.contains(item.toCaseFolded())) {
+            keys.insert(item.toCaseFolded());
+            found.items.append(item);
+        }
+        at = end + 1 <= page.size() ? page.indexOf(token, end + 1, Qt::CaseInsensitive) : -1;
+    }
+    return found;
+}
+
+QList<QPair<qsizetype, qsizetype>> spansOf(const ByteTokenScanner& scanner,
+                                           const QByteArray& page) {
+    QList<QPair<qsizetype, qsizetype>> spans;
+    const qsizetype size = page.size();
+    qsizetype at = size > scanner.tokenSize() ? scanner.findToken(page.constData(), size, 0) : -1;
+    while (at >= 0) {
+        const qsizetype end =
+            scanner.findDelimiter(page.constData(), size, at + scanner.tokenSize());
+        spans.append({at, end});
+        at = end >= size ? -1 : scanner.findToken(page.constData(), size, end + 1);
+    }
+    return spans;
+}
+
+// Markup-like bytes full of the tokens in any letter case, near misses, the
+// same values again in other letter cases, values with line breaks, empty and
+// very long values, Latin-1 letters, and a cut at a random place.
+QByteArray generatedPage(std::mt19937& random, qsizetype size) {
+    static const QByteArrayList tokens = {"a href=\"",  "src=\"", "\xe9t\xe9=\"",
+                                          "a  href=\"", "href='", "<A HRE"};
+    static const QByteArrayList values = {"/Page.html",
+                                          "http://example.com/a?b=c#d",
+                                          "caf\xe9/\xc9t\xe9",
+                                          "\xb5m and \xdf",
+                                          "two\r\nlines\t",
+                                          "",
+                                          "\t\r\n",
+                                          "x>y\"z#w?v"};
+    static const QByteArray filler = "<p class=\"x\">Stay as you are = \"ok\" \xe0 \xc0\n";
+    auto flipSomeCase = [&](QByteArray text) {
+        for (char& c : text)
+            if (random() % 2 != 0)
+                c = static_cast<char>(ByteTokenScanner::fold(static_cast<std::uint8_t>(c)) ==
+                                              static_cast<std::uint8_t>(c)
+                                          ? QChar::toUpper(static_cast<uchar>(c))
+                                          : QChar::toLower(static_cast<uchar>(c)));
+        return text;
+    };
+    QByteArray page;
+    while (page.size() < size) {
+        page += filler.left(static_cast<qsizetype>(random() % filler.size()));
+        page += flipSomeCase(tokens[random() % tokens.size()]);
+        if (random() % 40 == 0)
+            page += QByteArray(static_cast<qsizetype>(33000 + random() % 8000), 'L');
+        else
+            page += flipSomeCase(values[random() % values.size()]);
+        page += "\">?#"[random() % 4];
+    }
+    page.truncate(size - static_cast<qsizetype>(random() % 16));
+    return page;
+}
+
+const QList<QPair<QString, QString>> kSearches = {
+    {QStringLiteral("A HREF=\""), QStringLiteral("\">?#")},
+    {QStringLiteral("SRC=\""), QStringLiteral("\">?#")},
+    {QString::fromLatin1("\xc9T\xc9=\""), QString::fromLatin1("\"\xe9Y")},
+    {QStringLiteral("a"), QStringLiteral("\"")},
+};
+
+} // namespace
+
+class TestExtractionDifferential : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every search path finds the same tokens and delimiters as the plain
+    // search, on pages of every length around the vector widths.
+    void everySearchPathAgreesWithThePlainSearch() {
+        std::mt19937 random(11);
+        for (int round = 0; round < 60; ++round) {
+            const QByteArray page = generatedPage(random, round < 40 ? round * 3 : 20000);
+            for (const auto& [token, delimiters] : kSearches) {
+                const auto expected = reference(page, token, delimiters).spans;
+                for (auto path : {ByteTokenScanner::Path::Portable, ByteTokenScanner::Path::Sse2,
+                                  ByteTokenScanner::Path::Avx2}) {
+                    if (!ByteTokenScanner::available(path))
+                        continue;
+                    const ByteTokenScanner scanner(token, delimiters, path);
+                    QCOMPARE(spansOf(scanner, page), expected);
+                }
+            }
+        }
+    }
+
+    // The collections the scan fills hold what the plain extraction holds, in
+    // the same order and letter case.
+    void parseHtmlFillsWhatThePlainExtractionFinds() {
+        FakeInternet internet;
+        FetcherRig rig(internet);
+        rig.net.Init();
+        std::mt19937 random(5);
+        for (int round = 0; round < 6; ++round) {
+            internet.pages["http://page/"] = {generatedPage(random, 150000)};
+            QVERIFY(rig.net.ReadUrl("http://page/"));
+            for (const auto& [token, delimiters] : kSearches) {
+                KeyedCollection items;
+                QVERIFY(rig.net.ParseHTML(token, items, delimiters));
+                const QStringList expected =
+                    reference(internet.pages["http://page/"].body, token, delimiters).items;
+                QVERIFY(expected.size() > 3);
+                QCOMPARE(items.items(), expected);
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestExtractionDifferential)
+#include "tst_extraction_differential.moc"

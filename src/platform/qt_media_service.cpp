@@ -87,8 +87,7 @@ int QtMediaService::mciSendString(const QByteArray& command) {
     pending_->fetch_add(1);
     QtSoundPlayer* player = player_;
     const QString path = info.absoluteFilePath();
-    const QDeadlineTimer notAfter(kStaleMs);
     QMetaObject::invokeMethod(
-        player_, [player, path, notAfter] { player->play(path, notAfter); }, Qt::QueuedConnection);
+        player_, [player, path] { player->play(path); }, Qt::QueuedConnection);
     return Ok;
 }

@@ -34,8 +34,6 @@ public:
     int playing() const;
 
     static constexpr int kFarewellMs = 1000;
-    // A request the sound thread picks up later than this is dropped.
-    static constexpr int kStaleMs = 10000;
 
 private:
     std::shared_ptr<std::atomic<int>> pending_;

@@ -8,23 +8,9 @@
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTemporaryFile>
-#include <QTimer>
 #include <QUrl>
-#include <QtEndian>
 
 #include <optional>
-
-namespace {
-
-// How long a canonical 16-bit file (as waveToPcm16 writes it) plays.
-qint64 durationMs(const QByteArray& pcm16) {
-    const quint16 channels = qFromLittleEndian<quint16>(pcm16.constData() + 22);
-    const quint32 rate = qFromLittleEndian<quint32>(pcm16.constData() + 24);
-    const qint64 bytesPerSecond = qint64{rate} * channels * 2;
-    return bytesPerSecond > 0 ? (pcm16.size() - 44) * 1000 / bytesPerSecond : 0;
-}
-
-} // namespace
 
 QtSoundPlayer::QtSoundPlayer(std::shared_ptr<std::atomic<int>> pending)
     : pending_(std::move(pending)) {}
@@ -33,10 +19,10 @@ void QtSoundPlayer::done() {
     pending_->fetch_sub(1);
 }
 
-void QtSoundPlayer::play(const QString& path, QDeadlineTimer notAfter) {
+void QtSoundPlayer::play(const QString& path) {
     // The first call here connects to the sound system, which may hang for
     // its full timeout; the window does not wait for it.
-    if (notAfter.hasExpired() || QMediaDevices::audioOutputs().isEmpty())
+    if (QMediaDevices::audioOutputs().isEmpty())
         return done();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -49,17 +35,14 @@ void QtSoundPlayer::play(const QString& path, QDeadlineTimer notAfter) {
     // before the first try so that a failing sound system is tried once.
     QString source = path;
     std::unique_ptr<QTemporaryFile> copy;
-    qint64 lifeMs = kOvertimeMs;
-    if (const std::optional<QByteArray> pcm = waveToPcm16(original)) {
-        lifeMs += durationMs(*pcm);
-        if (*pcm != original) {
-            copy = std::make_unique<QTemporaryFile>(QDir::tempPath() +
-                                                    QStringLiteral("/vigilo-XXXXXX.wav"));
-            if (!copy->open() || copy->write(*pcm) != pcm->size() || !copy->flush())
-                return done();
-            source = copy->fileName();
-            copy->close();
-        }
+    const std::optional<QByteArray> pcm = waveToPcm16(original);
+    if (pcm && *pcm != original) {
+        copy = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                QStringLiteral("/vigilo-XXXXXX.wav"));
+        if (!copy->open() || copy->write(*pcm) != pcm->size() || !copy->flush())
+            return done();
+        source = copy->fileName();
+        copy->close();
     }
 
     auto* effect = new QSoundEffect(this);
@@ -77,7 +60,6 @@ void QtSoundPlayer::play(const QString& path, QDeadlineTimer notAfter) {
         if (!effect->isPlaying())
             effect->deleteLater();
     });
-    QTimer::singleShot(lifeMs, effect, [effect] { effect->deleteLater(); });
     effect->setSource(QUrl::fromLocalFile(source));
     if (effect->status() == QSoundEffect::Ready && !effect->isPlaying())
         effect->play();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 
@@ -17,14 +16,8 @@ public:
     // one off for each sound that ends, fails, is dropped or goes with it.
     explicit QtSoundPlayer(std::shared_ptr<std::atomic<int>> pending);
 
-    // Starts the sound and returns; fails silently. A request still waiting
-    // when `notAfter` expires is dropped: the sound system held this thread,
-    // and a pile of late alerts all at once helps nobody.
-    void play(const QString& path, QDeadlineTimer notAfter);
-
-    // However long a sound lasts, its effect goes this long after it should
-    // have ended, even if the sound system never says it has.
-    static constexpr int kOvertimeMs = 15000;
+    // Starts the sound and returns; fails silently.
+    void play(const QString& path);
 
 private:
     void done();

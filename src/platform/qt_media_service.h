@@ -30,7 +30,7 @@ public:
 
     int mciSendString(const QByteArray& command) override;
 
-    // Sounds asked for and not yet finished, failed or dropped.
+    // Sounds asked for and not yet finished or failed.
     int playing() const;
 
     static constexpr int kFarewellMs = 1000;

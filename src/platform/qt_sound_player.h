@@ -13,7 +13,7 @@ class QtSoundPlayer : public QObject {
     Q_OBJECT
 public:
     // `pending` counts the sounds asked for and not yet over; the player takes
-    // one off for each sound that ends, fails, is dropped or goes with it.
+    // one off for each sound that ends, fails or goes with it.
     explicit QtSoundPlayer(std::shared_ptr<std::atomic<int>> pending);
 
     // Starts the sound and returns; fails silently.

@@ -1,18 +1,17 @@
 #include "platform/qt_media_service.h"
 
-#include "platform/wave_to_pcm16.h"
+#include "platform/qt_sound_player.h"
 
-#include <QAudioDevice>
-#include <QDir>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QTemporaryFile>
-#include <QUrl>
+#include <QThread>
 
-#include <memory>
-#include <optional>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <stdlib.h>
 
 namespace {
 
@@ -24,57 +23,55 @@ bool hasWaveHeader(const QString& path) {
     return head.size() == 12 && head.startsWith("RIFF") && head.endsWith("WAVE");
 }
 
-QSoundEffect* playEffect(QObject* parent, const QString& path, bool mayConvert);
+// Sound threads left behind inside a hung sound system. Kept, never deleted,
+// so that the process can still ask them at its end; only the main thread
+// touches the list.
+std::vector<QThread*> stranded;
 
-// Qt cannot decode float or extensible-format WAV files: play a 16-bit copy,
-// kept in a temporary file that goes with the effect playing it.
-void playConverted(QObject* parent, const QString& path) {
-    QFile original(path);
-    if (!original.open(QIODevice::ReadOnly))
-        return;
-    const std::optional<QByteArray> pcm = waveToPcm16(original.readAll());
-    if (!pcm)
-        return;
-    auto copy =
-        std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/vigilo-XXXXXX.wav"));
-    if (!copy->open() || copy->write(*pcm) != pcm->size() || !copy->flush())
-        return;
-    const QString copyPath = copy->fileName();
-    copy->close();
-    copy.release()->setParent(playEffect(parent, copyPath, false));
+// Qt Multimedia's clean-up at the end of the process waits for a lock that a
+// hung sound thread holds, for as long as the sound system hangs. With such a
+// thread still about, the process ends at once, with the status it was ending
+// with.
+void endWithoutCleanUp(int status, void*) {
+    for (QThread* thread : stranded)
+        if (thread->isRunning()) {
+            std::fflush(nullptr);
+            std::_Exit(status);
+        }
 }
 
-QSoundEffect* playEffect(QObject* parent, const QString& path, bool mayConvert) {
-    auto* effect = new QSoundEffect(parent);
-    // Each effect lives until its sound is over or has failed, then goes.
-    QObject::connect(effect, &QSoundEffect::statusChanged, effect,
-                     [effect, parent, path, mayConvert] {
-                         if (effect->status() == QSoundEffect::Ready && !effect->isPlaying()) {
-                             effect->play();
-                         } else if (effect->status() == QSoundEffect::Error) {
-                             effect->deleteLater();
-                             if (mayConvert)
-                                 playConverted(parent, path);
-                         }
-                     });
-    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
-        if (!effect->isPlaying())
-            effect->deleteLater();
-    });
-    effect->setSource(QUrl::fromLocalFile(path));
-    if (effect->status() == QSoundEffect::Ready && !effect->isPlaying())
-        effect->play();
-    return effect;
+void strand(QThread* thread) {
+    static const bool guarded = ::on_exit(endWithoutCleanUp, nullptr) == 0;
+    if (guarded)
+        stranded.push_back(thread);
 }
 
 } // namespace
 
-QtMediaService::QtMediaService() : effects_(std::make_unique<QObject>()) {}
+QtMediaService::QtMediaService()
+    : pending_(std::make_shared<std::atomic<int>>(0)), thread_(new QThread),
+      player_(new QtSoundPlayer(pending_)) {
+    thread_->setObjectName(QStringLiteral("vigilo sound"));
+    player_->moveToThread(thread_);
+    // The player, its sounds and their copies go on the thread they live on.
+    QObject::connect(thread_, &QThread::finished, player_, &QObject::deleteLater);
+    thread_->start();
+}
 
-QtMediaService::~QtMediaService() = default;
+QtMediaService::~QtMediaService() {
+    thread_->quit();
+    if (thread_->wait(QDeadlineTimer(kFarewellMs))) {
+        delete thread_;
+        return;
+    }
+    // Held inside the sound system, which cannot be interrupted; destroying a
+    // running thread would abort the process. The thread finishes whenever
+    // the sound system lets go, or ends with the process.
+    strand(thread_);
+}
 
 int QtMediaService::playing() const {
-    return static_cast<int>(effects_->findChildren<QSoundEffect*>().size());
+    return pending_->load();
 }
 
 int QtMediaService::mciSendString(const QByteArray& command) {
@@ -86,9 +83,11 @@ int QtMediaService::mciSendString(const QByteArray& command) {
         return FileNotFound;
     if (!hasWaveHeader(info.filePath()))
         return NotWave;
-    if (QMediaDevices::audioOutputs().isEmpty())
-        return NoAudioDevice;
 
-    playEffect(effects_.get(), info.absoluteFilePath(), true);
+    pending_->fetch_add(1);
+    QtSoundPlayer* player = player_;
+    const QString path = info.absoluteFilePath();
+    QMetaObject::invokeMethod(
+        player_, [player, path] { player->play(path); }, Qt::QueuedConnection);
     return Ok;
 }

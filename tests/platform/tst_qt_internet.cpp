@@ -553,6 +553,30 @@ private slots:
         QCOMPARE(server->requestCount("/plain"), 0);
     }
 
+    // The rest of a page is read from a TLS socket after the server's close,
+    // however the page is framed: none of what the socket held may be lost.
+    void largePagesOverTlsArriveWhole() {
+        HttpTestServer tls(testServerTls());
+        const QByteArray body = pattern(1024 * 1024 + 5);
+        tls.setBody("/length", body);
+        tls.setRawPieces("/close", closeDelimitedAnswer(body, 64 * 1024), 0);
+        tls.setRawPieces("/chunked", chunkedAnswer(body, 5000), 0);
+        const QSslConfiguration saved = QSslConfiguration::defaultConfiguration();
+        auto restore = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(saved); });
+        QSslConfiguration trusting = saved;
+        trusting.addCaCertificate(testCertificate());
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        QtInternet roomy(QtInternet::Timeouts{5000, 60000});
+        const InternetHandle own = roomy.InternetOpen("vigilo-test/1.0");
+        for (const char* path : {"/length", "/close", "/chunked"}) {
+            const InternetHandle url = roomy.InternetOpenUrl(own, tls.url(path).toLatin1());
+            QVERIFY2(url != 0, path);
+            const Download d = readAll(roomy, url);
+            QVERIFY2(d.ok && d.body == body, path);
+            QCOMPARE(d.counts.count(2048u), body.size() / 2048);
+        }
+    }
+
     // The loopback server plays the system's proxy: a plain request goes to
     // it naming the whole URL.
     void plainRequestsGoThroughTheSystemProxy() {
@@ -633,6 +657,36 @@ private slots:
             got += reply->readAll();
             QTRY_VERIFY(reply->bytesAvailable() > 0 || reply->isFinished());
         }
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        QVERIFY(got == body);
+    }
+
+    // A reader may read as soon as the head is in, from inside the signal
+    // that tells it: the body still comes in order, however it is framed.
+    void readingFromTheHeadSignalKeepsTheOrder_data() {
+        QTest::addColumn<QByteArray>("answer");
+        const QByteArray body = pattern(300 * 1024);
+        QTest::newRow("length") << lengthHead(body.size()) + body;
+        QTest::newRow("chunked") << chunkedAnswer(body, 3000).join();
+        QTest::newRow("up to the close") << closeDelimitedAnswer(body, body.size()).join();
+    }
+    void readingFromTheHeadSignalKeepsTheOrder() {
+        QFETCH(QByteArray, answer);
+        const QByteArray body = pattern(300 * 1024);
+        server->setRaw("/early", answer);
+        HttpAccessManager manager;
+        std::unique_ptr<QNetworkReply> reply(
+            manager.get(QNetworkRequest(QUrl(server->url("/early")))));
+        QByteArray got;
+        int early = 0;
+        connect(reply.get(), &QNetworkReply::metaDataChanged, this, [&] {
+            ++early;
+            got += reply->readAll();
+        });
+        connect(reply.get(), &QNetworkReply::readyRead, this, [&] { got += reply->readAll(); });
+        QTRY_VERIFY(reply->isFinished());
+        got += reply->readAll();
+        QCOMPARE(early, 1);
         QCOMPARE(reply->error(), QNetworkReply::NoError);
         QVERIFY(got == body);
     }

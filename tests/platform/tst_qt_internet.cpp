@@ -22,10 +22,14 @@ struct Download {
     std::int32_t error = 0;
 };
 
-Download readAll(QtInternet& net, InternetHandle url) {
+// Reads to the end; with `events`, lets pending events run after each read,
+// as the fetcher does.
+Download readAll(QtInternet& net, InternetHandle url, bool events = false) {
     Download d;
     char buffer[2048];
     for (;;) {
+        if (events && !d.counts.isEmpty())
+            QCoreApplication::processEvents();
         std::uint32_t n = 0;
         if (!net.InternetReadFile(url, buffer, sizeof buffer, &n)) {
             d.ok = false;
@@ -553,14 +557,26 @@ private slots:
         QCOMPARE(server->requestCount("/plain"), 0);
     }
 
-    // The rest of a page is read from a TLS socket after the server's close,
-    // however the page is framed: none of what the socket held may be lost.
-    void largePagesOverTlsArriveWhole() {
-        HttpTestServer tls(testServerTls());
+    // Large pages over plain HTTP and TLS, read with or without events
+    // between the reads: the rest of a page is read from the socket after the
+    // server's close, and nothing it held may be lost, however it is framed.
+    void largePagesArriveWhole_data() {
+        QTest::addColumn<bool>("tls");
+        QTest::addColumn<bool>("events");
+        QTest::newRow("plain") << false << false;
+        QTest::newRow("plain, events between reads") << false << true;
+        QTest::newRow("TLS") << true << false;
+        QTest::newRow("TLS, events between reads") << true << true;
+    }
+    void largePagesArriveWhole() {
+        QFETCH(bool, tls);
+        QFETCH(bool, events);
+        auto pages = tls ? std::make_unique<HttpTestServer>(testServerTls())
+                         : std::make_unique<HttpTestServer>();
         const QByteArray body = pattern(1024 * 1024 + 5);
-        tls.setBody("/length", body);
-        tls.setRawPieces("/close", closeDelimitedAnswer(body, 64 * 1024), 0);
-        tls.setRawPieces("/chunked", chunkedAnswer(body, 5000), 0);
+        pages->setBody("/length", body);
+        pages->setRawPieces("/close", closeDelimitedAnswer(body, 64 * 1024), 0);
+        pages->setRawPieces("/chunked", chunkedAnswer(body, 5000), 0);
         const QSslConfiguration saved = QSslConfiguration::defaultConfiguration();
         auto restore = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(saved); });
         QSslConfiguration trusting = saved;
@@ -569,9 +585,9 @@ private slots:
         QtInternet roomy(QtInternet::Timeouts{5000, 60000});
         const InternetHandle own = roomy.InternetOpen("vigilo-test/1.0");
         for (const char* path : {"/length", "/close", "/chunked"}) {
-            const InternetHandle url = roomy.InternetOpenUrl(own, tls.url(path).toLatin1());
+            const InternetHandle url = roomy.InternetOpenUrl(own, pages->url(path).toLatin1());
             QVERIFY2(url != 0, path);
-            const Download d = readAll(roomy, url);
+            const Download d = readAll(roomy, url, events);
             QVERIFY2(d.ok && d.body == body, path);
             QCOMPARE(d.counts.count(2048u), body.size() / 2048);
         }
@@ -708,6 +724,34 @@ private slots:
         QCOMPARE(second->readAll(), QByteArray("second"));
         QCOMPARE(server->requestCount("/first"), 0);
         QCOMPARE(server->openConnections(), 0);
+    }
+
+    // A decoded body larger than the reply may hold is handed out piece by
+    // piece while more is decoded behind it, in the room the read part left:
+    // every byte comes once, in order.
+    void largeCodedPagesArriveIntact_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray page = pattern(3 * 1024 * 1024 + 7);
+        QTest::newRow("gzip") << codedAnswer("gzip", encodedBody(page, BodyCoding::Gzip)) << page;
+        QTest::newRow("deflate in chunks")
+            << chunkedAnswer(encodedBody(page, BodyCoding::ZlibDeflate), 3000)
+                   .join()
+                   .replace("Transfer-Encoding", "Content-Encoding: deflate\r\nTransfer-Encoding")
+            << page;
+    }
+    void largeCodedPagesArriveIntact() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, body);
+        server->setRaw("/coded", answer);
+        QtInternet roomy(QtInternet::Timeouts{5000, 60000});
+        const InternetHandle own = roomy.InternetOpen("vigilo-test/1.0");
+        const InternetHandle url = roomy.InternetOpenUrl(own, server->url("/coded").toLatin1());
+        QVERIFY(url != 0);
+        const Download d = readAll(roomy, url, true);
+        QVERIFY2(d.ok, qPrintable(QString::number(d.error)));
+        QVERIFY(d.body == body);
+        QCOMPARE(d.counts.count(2048u), body.size() / 2048);
     }
 
     void tenMegabytesArriveIntact() {

@@ -24,13 +24,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// QByteArray::append grows a full buffer into a new block and copies it, so
-// that for a moment the page is held twice. Growing it here goes through
+// Makes room for `count` more bytes at the page's end and returns where they
+// go. QByteArray::append grows a full buffer into a new block and copies it,
+// so that for a moment the page is held twice; growing it here goes through
 // realloc instead, which moves a large block without copying it.
-void appendToPage(QByteArray& page, const char* bytes, qsizetype count) {
-    if (page.capacity() - page.size() < count)
-        page.reserve(std::max(page.size() + count, page.capacity() * 2));
-    page.append(bytes, count);
+char* pageRoom(QByteArray& page, qsizetype count) {
+    const qsizetype at = page.size();
+    if (page.capacity() - at < count)
+        page.reserve(std::max(at + count, page.capacity() * 2));
+    page.resize(at + count);
+    return page.data() + at;
 }
 
 template <typename Step> void ignoreFailure(Step&& step) {
@@ -120,10 +123,14 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
 
         QByteArray page;
         reserveAnnounced(page, url);
-        char buffer[kChunk];
+        char fileBuffer[kChunk];
         std::int32_t lTotalRead = 0;
         bool failed = false;
         for (;;) {
+            // A page is read straight into its own spare room, saving a copy;
+            // what the read does not fill is cut off again below.
+            const qsizetype at = page.size();
+            char* const buffer = file ? fileBuffer : pageRoom(page, kChunk);
             std::memset(buffer, ' ', kChunk);
             std::uint32_t lBytesRead = 0;
             const bool ok = internet_.InternetReadFile(url, buffer, kChunk, &lBytesRead);
@@ -136,19 +143,15 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
             }
             if (lBytesRead > kChunk)
                 throw RunTimeFailure("Internal error");
+            if (!file)
+                page.resize(at + static_cast<qsizetype>(lBytesRead));
             if (lTotalRead >
                 std::numeric_limits<std::int32_t>::max() - static_cast<std::int32_t>(lBytesRead))
                 throw RunTimeFailure("Overflow");
             lTotalRead += static_cast<std::int32_t>(lBytesRead);
             ShowReadingStatus(lTotalRead);
-            if (lBytesRead > 0) {
-                if (file) {
-                    if (file->write(buffer, lBytesRead) != qint64{lBytesRead})
-                        throw RunTimeFailure("Device I/O error");
-                } else {
-                    appendToPage(page, buffer, lBytesRead);
-                }
-            }
+            if (file && lBytesRead > 0 && file->write(buffer, lBytesRead) != qint64{lBytesRead})
+                throw RunTimeFailure("Device I/O error");
             if (!ok || lBytesRead == 0)
                 break;
         }
@@ -212,8 +215,9 @@ void CNetGet::SetUserAgent(const QString& sInUserAgent) {
 void CNetGet::reserveAnnounced(QByteArray& page, InternetHandle url) {
     ignoreFailure([&] {
         const std::int64_t announced = internet_.contentLength(url);
+        // The last read needs a whole chunk of room past the announced end.
         if (announced > 0)
-            page.reserve(static_cast<qsizetype>(std::min(announced, kMaxReserve)));
+            page.reserve(static_cast<qsizetype>(std::min(announced, kMaxReserve)) + kChunk);
     });
 }
 

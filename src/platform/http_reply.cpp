@@ -4,6 +4,7 @@
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QNetworkProxyFactory>
+#include <QScopedValueRollback>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTcpSocket>
@@ -14,8 +15,15 @@
 
 namespace {
 
-constexpr qsizetype kSlice = 64 * 1024;      // bytes taken off the connection at a time
+constexpr qsizetype kSlice = 64 * 1024;      // coded bytes taken off the connection at a time
 constexpr qint64 kSocketBuffer = 512 * 1024; // what the socket may hold unread
+// A socket whose buffer is kept full reads the connection again for every
+// few bytes taken from it, one system call each time. It refills only once
+// it holds less than this, and then as much as it may.
+constexpr qint64 kSocketRefill = kSocketBuffer / 2;
+// Framing of a plain body is read in small slices: the body bytes that come
+// with it take a detour through body_, the rest goes straight to the reader.
+constexpr qsizetype kFramingSlice = 1024;
 
 bool isHttp(const QUrl& url) {
     const QString scheme = url.scheme().toLower();
@@ -122,7 +130,16 @@ HttpReply::~HttpReply() {
 }
 
 qint64 HttpReply::bytesAvailable() const {
-    return body_.size() + QNetworkReply::bytesAvailable();
+    qint64 n = heldBytes();
+    if (plainRun()) {
+        // The plain body on the connection is as good as held here, up to the
+        // read buffer's bound.
+        const qint64 limit =
+            readBufferSize() > 0 ? readBufferSize() : std::numeric_limits<qint64>::max();
+        n += std::min(
+            {socket_->bytesAvailable(), reader_.plainBodyAhead(), std::max<qint64>(0, limit - n)});
+    }
+    return n + QNetworkReply::bytesAvailable();
 }
 
 void HttpReply::setReadBufferSize(qint64 size) {
@@ -131,13 +148,82 @@ void HttpReply::setReadBufferSize(qint64 size) {
 }
 
 qint64 HttpReply::readData(char* data, qint64 maxSize) {
-    const qint64 n = std::min<qint64>(maxSize, body_.size());
+    qint64 n = 0;
+    for (;;) {
+        while (heldBytes() == 0 && frameInline()) {
+        }
+        if (n >= maxSize)
+            break;
+        if (const qsizetype held = heldBytes(); held > 0) {
+            const qsizetype m = static_cast<qsizetype>(std::min<qint64>(maxSize - n, held));
+            std::memcpy(data + n, body_.constData() + bodyAt_, static_cast<size_t>(m));
+            n += m;
+            bodyAt_ += m;
+            if (bodyAt_ == body_.size()) {
+                body_.resize(0); // keeps its room for the next bytes
+                bodyAt_ = 0;
+            }
+        } else if (plainRun()) {
+            const qint64 m =
+                socket_->read(data + n, std::min(maxSize - n, reader_.plainBodyAhead()));
+            if (m <= 0)
+                break;
+            reader_.bodyTaken(m);
+            n += m;
+            batchRefills();
+        } else {
+            break;
+        }
+    }
+    // The pump has nothing to do while a plain body runs on, unless its end
+    // must be told.
+    if (!plainRun() || (closed_ && socket_->bytesAvailable() <= 0))
+        schedulePump();
     if (n <= 0)
         return isFinished() ? -1 : 0;
-    std::memcpy(data, body_.constData(), static_cast<size_t>(n));
-    body_.remove(0, static_cast<qsizetype>(n));
-    schedulePump();
     return n;
+}
+
+// Body bytes on the connection can go to the reader as they stand.
+bool HttpReply::plainRun() const {
+    return socket_ && !decoder_ && !taking_ && !isFinished() && reader_.plainBodyAhead() > 0;
+}
+
+// Reads the framing between two runs of a plain body (a chunk's line end and
+// the next size line) on the spot, so that the next run is available at once
+// rather than after a round of the event loop. Ending the reply, on success
+// or failure, is left to the pump. True when it took bytes and more framing
+// may follow.
+bool HttpReply::frameInline() {
+    if (!socket_ || decoder_ || taking_ || isFinished() ||
+        reader_.state() != HttpResponseReader::State::Body || reader_.plainBodyAhead() > 0 ||
+        socket_->bytesAvailable() <= 0)
+        return false;
+    QByteArrayView raw = nextRaw(kFramingSlice);
+    if (raw.isEmpty())
+        return false;
+    compactBody();
+    while (!raw.isEmpty() && reader_.state() == HttpResponseReader::State::Body)
+        raw = raw.sliced(reader_.feed(raw, body_));
+    return reader_.state() == HttpResponseReader::State::Body;
+}
+
+// While the socket holds plenty, its bound is what it holds, so it reads no
+// more; once it runs low, the full bound lets it read a large batch at once.
+void HttpReply::batchRefills() {
+    const qint64 held = socket_->bytesAvailable();
+    socket_->setReadBufferSize(held >= kSocketRefill ? held : kSocketBuffer);
+}
+
+// Moves the unread body to the front once the read part outweighs it, so
+// that appending reuses the room instead of regrowing the buffer.
+void HttpReply::compactBody() {
+    const qsizetype held = heldBytes();
+    if (bodyAt_ == 0 || held > bodyAt_)
+        return;
+    std::memmove(body_.data(), body_.constData() + bodyAt_, static_cast<size_t>(held));
+    body_.resize(held);
+    bodyAt_ = 0;
 }
 
 void HttpReply::abort() {
@@ -157,8 +243,8 @@ void HttpReply::connectTo(const QUrl& target) {
     reader_ = HttpResponseReader();
     decoder_.reset();
     body_.clear();
+    bodyAt_ = 0;
     coded_.clear();
-    tail_.clear();
     closed_ = false;
     viaProxy_ = false;
     setUrl(target);
@@ -283,14 +369,18 @@ void HttpReply::announce() {
 
 // Moves bytes off the connection, through the framing and the decoding, into
 // the body, as long as the body has room; ends the reply when the answer ends.
+// A plain body is left on the connection for readData to take.
 void HttpReply::pump() {
     pumpQueued_ = false;
     const qint64 limit =
         readBufferSize() > 0 ? readBufferSize() : std::numeric_limits<qsizetype>::max();
     QTcpSocket* const hop = socket_;
     while (hop && socket_ == hop && !isFinished()) {
-        const qint64 room = limit - body_.size();
+        if (reader_.state() == HttpResponseReader::State::Failed)
+            return framingFailed();
+        const qint64 room = limit - heldBytes();
         if (decoder_ && decoder_->pending() > 0 && room > 0) {
+            compactBody();
             const qsizetype pendingBefore = decoder_->pending();
             const qsizetype sizeBefore = body_.size();
             if (!decoder_->decode(body_, static_cast<qsizetype>(room)))
@@ -306,15 +396,24 @@ void HttpReply::pump() {
                 return end(UnknownContentError, tr("Decompression failed"));
             return end(NoError, {});
         }
+        if (plainRun()) {
+            if (socket_->bytesAvailable() > 0) {
+                fresh_ = true;
+                break;
+            }
+            if (!closed_)
+                break;
+            reader_.closed(); // the end of a body that runs to the close
+            continue;
+        }
         if (room <= 0)
             break;
-        const QByteArrayView raw = nextRaw(static_cast<qsizetype>(std::min<qint64>(room, kSlice)));
+        const qsizetype slice = decoder_ ? kSlice : kFramingSlice;
+        const QByteArrayView raw = nextRaw(static_cast<qsizetype>(std::min<qint64>(room, slice)));
         if (raw.isEmpty()) {
             if (!closed_)
                 break;
             reader_.closed();
-            if (reader_.state() == HttpResponseReader::State::Failed)
-                return end(RemoteHostClosedError, tr("Connection closed"));
             continue;
         }
         if (!take(raw))
@@ -323,16 +422,14 @@ void HttpReply::pump() {
     announce();
 }
 
-// At most `most` bytes, so a plain body never grows past the room it has.
+// At most `most` bytes, so a body never grows past the room it has. A closed
+// connection still hands out what it held.
 QByteArrayView HttpReply::nextRaw(qsizetype most) {
     qsizetype n = 0;
-    if (!tail_.isEmpty()) {
-        n = std::min(most, tail_.size());
-        raw_ = tail_.first(n);
-        tail_.remove(0, n);
-    } else if (socket_->bytesAvailable() > 0) {
+    if (socket_->bytesAvailable() > 0) {
         raw_.resize(most);
         n = static_cast<qsizetype>(std::max<qint64>(0, socket_->read(raw_.data(), most)));
+        batchRefills();
     }
     return QByteArrayView(raw_.constData(), n);
 }
@@ -340,7 +437,11 @@ QByteArrayView HttpReply::nextRaw(qsizetype most) {
 // Runs bytes of the connection through the framing. False once the reply
 // has ended or moved on to a redirect's target.
 bool HttpReply::take(QByteArrayView raw) {
+    // A slot of a signal sent from here may read: the bytes still in `raw`
+    // come before those on the connection, so it gets only what is held.
+    const QScopedValueRollback<bool> taking(taking_, true);
     while (!raw.isEmpty()) {
+        compactBody();
         const qsizetype before = body_.size();
         const qsizetype used = reader_.feed(raw, decoder_ ? coded_ : body_);
         raw = raw.sliced(used);
@@ -350,10 +451,7 @@ bool HttpReply::take(QByteArrayView raw) {
             coded_.resize(0);
         }
         if (reader_.state() == HttpResponseReader::State::Failed) {
-            if (reader_.failure() == HttpResponseReader::Failure::Unsupported)
-                end(UnknownContentError, tr("Unsupported transfer coding"));
-            else
-                end(ProtocolFailure, tr("Invalid HTTP response"));
+            framingFailed();
             return false;
         }
         if (reader_.takeHead() && !headIn())
@@ -449,9 +547,19 @@ void HttpReply::socketFailed(QAbstractSocket::SocketError error) {
 void HttpReply::peerClosed() {
     if (closed_ || !socket_)
         return;
-    closed_ = true;
-    tail_ += socket_->readAll();
+    closed_ = true; // what the socket still holds stays readable
     pump();
+}
+
+void HttpReply::framingFailed() {
+    switch (reader_.failure()) {
+    case HttpResponseReader::Failure::Unsupported:
+        return end(UnknownContentError, tr("Unsupported transfer coding"));
+    case HttpResponseReader::Failure::CutShort:
+        return end(RemoteHostClosedError, tr("Connection closed"));
+    default:
+        return end(ProtocolFailure, tr("Invalid HTTP response"));
+    }
 }
 
 void HttpReply::end(NetworkError error, const QString& text) {

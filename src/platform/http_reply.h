@@ -19,7 +19,9 @@ class QTcpSocket;
 // of the body, and a cut gzip stream for a whole one). It follows redirects
 // as the request's policy allows, keeps cookies in the given jar, goes
 // through the system's proxy, and never ignores a certificate error. While
-// the reader does not read, it holds about its read buffer size of body.
+// the reader does not read, it holds about its read buffer size of body. A
+// body with no content coding is read straight off the connection into the
+// reader's buffer.
 class HttpReply : public QNetworkReply {
     Q_OBJECT
 public:
@@ -41,6 +43,12 @@ private:
     void pump();
     QByteArrayView nextRaw(qsizetype most);
     bool take(QByteArrayView raw);
+    bool plainRun() const;
+    bool frameInline();
+    qsizetype heldBytes() const { return body_.size() - bodyAt_; }
+    void compactBody();
+    void batchRefills();
+    void framingFailed();
     bool headIn();
     void socketFailed(QAbstractSocket::SocketError error);
     void peerClosed();
@@ -54,12 +62,15 @@ private:
     bool viaProxy_ = false;
     HttpResponseReader reader_;
     std::unique_ptr<ContentDecoder> decoder_;
-    QByteArray body_;  // decoded body not yet read
+    // The body taken off the connection and not yet read: bytes from bodyAt_
+    // on. A plain body mostly stays on the connection until it is read.
+    QByteArray body_;
+    qsizetype bodyAt_ = 0;
     QByteArray coded_; // body bytes on their way to the decoder
     QByteArray raw_;   // bytes just taken off the connection
-    QByteArray tail_;  // what the connection still held when it closed
     int redirects_ = 0;
     bool closed_ = false;
     bool fresh_ = false; // body arrived that no readyRead has told of yet
     bool pumpQueued_ = false;
+    bool taking_ = false; // bytes off the connection are on their way through the framing
 };

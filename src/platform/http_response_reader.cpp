@@ -79,23 +79,14 @@ qsizetype HttpResponseReader::feed(QByteArrayView in, QByteArray& body) {
         const qsizetype rest = in.size() - at;
         switch (step_) {
         case Step::Length:
-        case Step::ChunkData: {
-            const qsizetype n = static_cast<qsizetype>(std::min<qint64>(left_, rest));
+        case Step::ChunkData:
+        case Step::ToClose: {
+            const qsizetype n = static_cast<qsizetype>(std::min<qint64>(plainBodyAhead(), rest));
             body.append(in.data() + at, n);
             at += n;
-            left_ -= n;
-            if (left_ == 0) {
-                if (step_ == Step::Length)
-                    done();
-                else
-                    step_ = Step::ChunkEnd;
-            }
+            bodyTaken(n);
             break;
         }
-        case Step::ToClose:
-            body.append(in.data() + at, rest);
-            at = in.size();
-            break;
         default: {
             const void* found = std::memchr(in.data() + at, '\n', static_cast<size_t>(rest));
             const qsizetype take =
@@ -123,6 +114,32 @@ qsizetype HttpResponseReader::feed(QByteArrayView in, QByteArray& body) {
         }
     }
     return at;
+}
+
+qint64 HttpResponseReader::plainBodyAhead() const {
+    if (state_ != State::Body)
+        return 0;
+    switch (step_) {
+    case Step::Length:
+    case Step::ChunkData:
+        return left_;
+    case Step::ToClose:
+        return std::numeric_limits<qint64>::max();
+    default:
+        return 0;
+    }
+}
+
+void HttpResponseReader::bodyTaken(qint64 count) {
+    if (count <= 0 || plainBodyAhead() == 0 || step_ == Step::ToClose)
+        return;
+    left_ -= std::min(count, left_);
+    if (left_ > 0)
+        return;
+    if (step_ == Step::Length)
+        done();
+    else if (step_ == Step::ChunkData)
+        step_ = Step::ChunkEnd;
 }
 
 void HttpResponseReader::line(QByteArray text) {

@@ -30,6 +30,12 @@ public:
     void closed();
     // True once, right after the head of the final answer is in.
     bool takeHead();
+    // How many of the next bytes of the connection are body bytes as they
+    // stand, with no framing among them (0 when the next bytes are framing,
+    // or the answer has ended). A caller may move them into the body itself
+    // and tell the count through bodyTaken, instead of feeding them.
+    qint64 plainBodyAhead() const;
+    void bodyTaken(qint64 count);
 
     State state() const { return state_; }
     Failure failure() const { return failure_; }

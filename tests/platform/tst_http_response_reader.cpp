@@ -13,14 +13,23 @@ struct Outcome {
 };
 
 // Feeds the answer in pieces of `step` bytes, as the connection would, and
-// the close when `closeAtEnd`.
-Outcome run(const QByteArray& answer, qsizetype step, bool closeAtEnd) {
+// the close when `closeAtEnd`. With `takePlain`, body bytes that need no
+// framing go past the reader and are only counted to it, as a reply takes
+// them straight off its connection.
+Outcome run(const QByteArray& answer, qsizetype step, bool closeAtEnd, bool takePlain = false) {
     HttpResponseReader reader;
     Outcome out;
     for (qsizetype at = 0; at < answer.size();) {
         QByteArrayView piece =
             QByteArrayView(answer).sliced(at, std::min(step, answer.size() - at));
         while (!piece.isEmpty()) {
+            if (const qint64 ahead = reader.plainBodyAhead(); takePlain && ahead > 0) {
+                const qsizetype n = static_cast<qsizetype>(std::min<qint64>(ahead, piece.size()));
+                out.body.append(piece.first(n));
+                reader.bodyTaken(n);
+                piece = piece.sliced(n);
+                continue;
+            }
             const qsizetype before = out.body.size();
             const qsizetype used = reader.feed(piece, out.body);
             if (out.heads == 0 && out.body.size() > before)
@@ -92,6 +101,44 @@ private slots:
             QCOMPARE(out.body, body);
             QVERIFY(!out.bodyBeforeHead);
             QVERIFY(out.heads <= 1);
+        }
+    }
+
+    // Body bytes taken past the reader end the body, its chunks and the
+    // answer exactly where feeding them would.
+    void plainBodyTakenPastTheReaderEndsAlike_data() {
+        using S = HttpResponseReader::State;
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("close");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray head = "HTTP/1.1 200 OK\r\n";
+        const QByteArray chunked = head + "Transfer-Encoding: chunked\r\n\r\n";
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("length, then more") << head + "Content-Length: 4\r\n\r\n0123EXTRA" << false
+                                 << int(S::Done) << QByteArray("0123");
+        row("length cut short") << head + "Content-Length: 9\r\n\r\n01234" << true << int(S::Failed)
+                                << QByteArray("01234");
+        row("up to the close") << head + "\r\nall of it" << true << int(S::Done)
+                               << QByteArray("all of it");
+        row("chunks") << chunked + "3\r\nabc\r\nA\r\n0123456789\r\n0\r\n\r\n"
+                      << false << int(S::Done) << QByteArray("abc0123456789");
+        row("chunk running on") << chunked + "3\r\nabcX\r\n"
+                                << false << int(S::Failed) << QByteArray("abc");
+    }
+    void plainBodyTakenPastTheReaderEndsAlike() {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, close);
+        QFETCH(int, state);
+        QFETCH(QByteArray, body);
+        for (qsizetype step : {qsizetype(1), qsizetype(3), answer.size()}) {
+            const Outcome fed = run(answer, step, close);
+            const Outcome taken = run(answer, step, close, true);
+            QCOMPARE(taken.body, body);
+            QCOMPARE(int(taken.state), state);
+            QCOMPARE(int(taken.failure), int(fed.failure));
+            QCOMPARE(fed.body, body);
+            QCOMPARE(taken.heads, 1);
         }
     }
 

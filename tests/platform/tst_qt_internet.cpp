@@ -22,10 +22,14 @@ struct Download {
     std::int32_t error = 0;
 };
 
-Download readAll(QtInternet& net, InternetHandle url) {
+// Reads to the end; with `events`, lets pending events run after each read,
+// as the fetcher does.
+Download readAll(QtInternet& net, InternetHandle url, bool events = false) {
     Download d;
     char buffer[2048];
     for (;;) {
+        if (events && !d.counts.isEmpty())
+            QCoreApplication::processEvents();
         std::uint32_t n = 0;
         if (!net.InternetReadFile(url, buffer, sizeof buffer, &n)) {
             d.ok = false;
@@ -553,6 +557,44 @@ private slots:
         QCOMPARE(server->requestCount("/plain"), 0);
     }
 
+    // Large pages over plain HTTP and TLS, read with or without events
+    // between the reads: the rest of a page is read from the socket after the
+    // server's close, and nothing it held may be lost, however it is framed;
+    // a decoded page is handed out while more is decoded behind it.
+    void largePagesArriveWhole_data() {
+        QTest::addColumn<bool>("tls");
+        QTest::addColumn<bool>("events");
+        QTest::newRow("plain") << false << false;
+        QTest::newRow("plain, events between reads") << false << true;
+        QTest::newRow("TLS") << true << false;
+        QTest::newRow("TLS, events between reads") << true << true;
+    }
+    void largePagesArriveWhole() {
+        QFETCH(bool, tls);
+        QFETCH(bool, events);
+        auto pages = tls ? std::make_unique<HttpTestServer>(testServerTls())
+                         : std::make_unique<HttpTestServer>();
+        const QByteArray body = pattern(1024 * 1024 + 5);
+        pages->setBody("/length", body);
+        pages->setRawPieces("/close", closeDelimitedAnswer(body, 64 * 1024), 0);
+        pages->setRawPieces("/chunked", chunkedAnswer(body, 5000), 0);
+        pages->setRaw("/gzip", codedAnswer("gzip", encodedBody(body, BodyCoding::Gzip)));
+        const QSslConfiguration saved = QSslConfiguration::defaultConfiguration();
+        auto restore = qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(saved); });
+        QSslConfiguration trusting = saved;
+        trusting.addCaCertificate(testCertificate());
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        QtInternet roomy(QtInternet::Timeouts{5000, 60000});
+        const InternetHandle own = roomy.InternetOpen("vigilo-test/1.0");
+        for (const char* path : {"/length", "/close", "/chunked", "/gzip"}) {
+            const InternetHandle url = roomy.InternetOpenUrl(own, pages->url(path).toLatin1());
+            QVERIFY2(url != 0, path);
+            const Download d = readAll(roomy, url, events);
+            QVERIFY2(d.ok && d.body == body, path);
+            QCOMPARE(d.counts.count(2048u), body.size() / 2048);
+        }
+    }
+
     // The loopback server plays the system's proxy: a plain request goes to
     // it naming the whole URL.
     void plainRequestsGoThroughTheSystemProxy() {
@@ -635,6 +677,32 @@ private slots:
         }
         QCOMPARE(reply->error(), QNetworkReply::NoError);
         QVERIFY(got == body);
+    }
+
+    // A reader may read as soon as the head is in, from inside the signal
+    // that tells it: the body still comes in order, however it is framed.
+    void readingFromTheHeadSignalKeepsTheOrder() {
+        const QByteArray body = pattern(300 * 1024);
+        for (const QByteArray& answer :
+             {lengthHead(body.size()) + body, chunkedAnswer(body, 3000).join(),
+              closeDelimitedAnswer(body, body.size()).join()}) {
+            server->setRaw("/early", answer);
+            HttpAccessManager manager;
+            std::unique_ptr<QNetworkReply> reply(
+                manager.get(QNetworkRequest(QUrl(server->url("/early")))));
+            QByteArray got;
+            int early = 0;
+            connect(reply.get(), &QNetworkReply::metaDataChanged, this, [&] {
+                ++early;
+                got += reply->readAll();
+            });
+            connect(reply.get(), &QNetworkReply::readyRead, this, [&] { got += reply->readAll(); });
+            QTRY_VERIFY(reply->isFinished());
+            got += reply->readAll();
+            QCOMPARE(early, 1);
+            QCOMPARE(reply->error(), QNetworkReply::NoError);
+            QVERIFY(got == body);
+        }
     }
 
     // Stopped before it got going, a reply never reaches the server.

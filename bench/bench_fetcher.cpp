@@ -4,7 +4,7 @@
 #include "fetcher/cnetget.h"
 #include "http_test_server.h"
 #include "platform/qt_basic_services.h"
-#include "platform/qt_internet.h"
+#include "platform/curl_internet.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -132,7 +132,7 @@ VIGILO_BENCH(parsehtml) {
 // A fetcher on the real internet layer, and a loopback server to read from.
 struct ReadRig {
     HttpTestServer server;
-    QtInternet internet;
+    CurlInternet internet;
     QtBusyPointer pointer;
     QtEventPump events;
     QtProgramInfo program;

@@ -4,7 +4,7 @@
 #include "http_test_server.h"
 #include "mainwindow/form1.h"
 #include "platform/qt_basic_services.h"
-#include "platform/qt_internet.h"
+#include "platform/curl_internet.h"
 #include "served_pages.h"
 
 #include <QCheckBox>
@@ -59,7 +59,7 @@ enum class Serving { OwnThread, InThread };
 struct ScanRig {
     std::unique_ptr<HttpTestServer> local;
     std::unique_ptr<ServedPages> served;
-    QtInternet internet;
+    CurlInternet internet;
     QtBusyPointer pointer;
     QtEventPump events;
     FakePlatform fakes;

@@ -1,10 +1,12 @@
 #include "bench_registry.h"
+#include "curl_timing.h"
+#include "served_pages.h"
 
 #include "fake_platform.h"
 #include "fetcher/cnetget.h"
 #include "http_test_server.h"
-#include "platform/qt_basic_services.h"
 #include "platform/curl_internet.h"
+#include "platform/qt_basic_services.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -139,6 +141,33 @@ struct ReadRig {
     CNetGet net{internet, pointer, events, program};
     ReadRig() { net.Init(); }
 };
+
+// The read alone, ReadUrl with its event round per chunk, against curl's own
+// download of the same page from the same server on a thread of its own.
+VIGILO_BENCH(readurl_vs_curl) {
+    const QByteArray big = generatedPage(10 * 1024 * 1024);
+    ServedPages pages({{"/1mb", big.left(1024 * 1024)}, {"/10mb", big}});
+    ReadRig rig;
+    CNetGet& net = rig.net;
+    for (const auto& [path, name, runs] :
+         {std::tuple{"/1mb", "1mb", 7}, std::tuple{"/10mb", "10mb", 5}}) {
+        const QString url = pages.url(QString::fromLatin1(path));
+        net.ReadUrl(url); // warm-up: the connection, first allocations
+        double read = 1e30;
+        double curl = 1e30;
+        // Alternating, so both see the same state of a shared machine.
+        for (int i = 0; i < runs; ++i) {
+            read = std::min(read, bestSeconds(1, [&] { net.ReadUrl(url); }) * 1000);
+            const double c = curlMs(url);
+            if (c > 0)
+                curl = std::min(curl, c);
+        }
+        const QString prefix = QStringLiteral("readurl_") + QLatin1String(name);
+        report(prefix + QStringLiteral("_served_ms"), read);
+        report(QStringLiteral("curl_") + QLatin1String(name) + QStringLiteral("_served_ms"), curl);
+        report(prefix + QStringLiteral("_vs_curl_ratio"), curl < 1e30 ? read / curl : -1);
+    }
+}
 
 // Whole pages through the real internet layer from the loopback server.
 VIGILO_BENCH(readurl) {

@@ -351,8 +351,7 @@ void Form1::Form_Load() {
         LoadRandomList();
         const QString startPage =
             platform_.program->folder() + QDir::separator() + QStringLiteral("start.htm");
-        cboAddress->setEditText(StartingAddress);
-        cboAddress->addItem(cboAddress->currentText());
+        showInAddressBox(StartingAddress);
         platform_.browser->Navigate(startPage);
     } catch (...) {
     }

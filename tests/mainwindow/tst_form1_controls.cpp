@@ -21,7 +21,40 @@
 
 #include <memory>
 
+#ifdef VIGILO_HAS_QPA_ACCESSIBILITY
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#endif
+
 namespace {
+
+// Qt tells assistive tools nothing until one listens, as a screen reader
+// does. Returns whether listening is now as asked.
+bool listenAsAssistiveTool(bool on) {
+#ifdef VIGILO_HAS_QPA_ACCESSIBILITY
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(on);
+#endif
+    return QAccessible::isActive() == on;
+}
+
+QList<QPointer<QObject>> toldAbout; // the objects of the events tools were sent
+void recordEvent(QAccessibleEvent* event) {
+    toldAbout.append(event->object());
+}
+
+// Every widget a tool reaches from `node`, checking that each child knows
+// its place in its parent, which tools ask for.
+void reachableWidgets(QAccessibleInterface* node, QList<QWidget*>& reached) {
+    if (auto* w = qobject_cast<QWidget*>(node->object()))
+        reached.append(w);
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        QVERIFY(child && child->isValid());
+        QCOMPARE(node->indexOfChild(child), i);
+        reachableWidgets(child, reached);
+    }
+}
 
 // What the user (or the layout) reads from a control as its caption or text.
 QString captionOf(const QObject* o) {
@@ -358,6 +391,66 @@ private slots:
                          names.size() == QSet<QString>(names.begin(), names.end()).size(),
                      qPrintable(names.join(QLatin1Char('|'))));
         }
+    }
+
+    // Controls the window never shows stay away from assistive tools: out of
+    // the tree, and silent from start-up through countdown ticks, a period
+    // end and "<< Browse", while the controls the user sees still speak.
+    void hiddenControlsStayAwayFromAssistiveTools() {
+        form.reset();
+        if (!listenAsAssistiveTool(true))
+            QSKIP("needs Qt's platform headers (qt6-base-private-dev)");
+        toldAbout.clear();
+        QAccessible::installUpdateHandler(recordEvent);
+        const auto restore = qScopeGuard([] {
+            QAccessible::installUpdateHandler(nullptr);
+            listenAsAssistiveTool(false);
+        });
+        // Built while a tool listens, as under a screen reader already running.
+        form = std::make_unique<Form1>(fakes->platform());
+        fakes->internet.pages.insert("http://watched/", {QByteArray("<p>page</p>")});
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTest::keyClicks(form->Text1, QStringLiteral("http://watched/"));
+        form->Combo1->setEditText(QStringLiteral("5 min"));
+        form->Command1_Click();
+        for (int tick = 0; tick < 6; ++tick) // five countdown ticks, then a period end
+            form->Timer1_Timer();
+        form->Command3_Click();
+        QCOMPARE(form->Label3->text(), QStringLiteral("min0"));
+        QCOMPARE(form->cboAddress->count(), 3);
+        QCOMPARE(form->lstReferences->currentRow(), 0);
+
+        const QList<QWidget*> neverShown{form->OrginalSidan,  form->lstFiles,   form->lstImages,
+                                         form->lstReferences, form->List3,      form->List4,
+                                         form->txtRawHTML,    form->cboAddress, form->lblAddress,
+                                         form->tbToolBar,     form->Label7,     form->Label5,
+                                         form->Label4,        form->Label3,     form->Label2};
+        auto insideNeverShown = [&](const QObject* o) {
+            for (; o; o = o->parent())
+                if (neverShown.contains(o))
+                    return true;
+            return false;
+        };
+        int fromText1 = 0;
+        for (const QPointer<QObject>& o : std::as_const(toldAbout)) {
+            QVERIFY2(!insideNeverShown(o), o ? o->metaObject()->className() : "");
+            fromText1 += o == form->Text1;
+        }
+        QVERIFY(fromText1 > 0); // what the user typed was told
+
+        QList<QWidget*> reached;
+        reachableWidgets(QAccessible::queryAccessibleInterface(form.get()), reached);
+        QVERIFY(reached.contains(form->Text1) && reached.contains(form->Check1) &&
+                reached.contains(form->picAddress) && reached.contains(form->Frame1));
+        for (QWidget* w : std::as_const(reached))
+            QVERIFY2(!insideNeverShown(w), qPrintable(w->objectName()));
+        // The window's own controls that tools reach are those on screen, and
+        // the list editor while it is closed.
+        for (QWidget* w : form->findChildren<QWidget*>())
+            if ((w->parent() == form.get() || w->parent() == form->picAddress) &&
+                reached.contains(w))
+                QVERIFY2(w->isVisible() || w == form->Frame1, qPrintable(w->objectName()));
     }
 
 private:

@@ -6,6 +6,7 @@
 #include "mainwindow/image_list.h"
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
+#include "mainwindow/wrapping_check_box.h"
 #include "randomlist/entry_views.h"
 
 #include <QAction>
@@ -184,7 +185,7 @@ void Form1::createControls() {
 
     Option2 = make<QRadioButton>(this, "Option2", 260, 3000, 615, 195, 21);
     Option2->setText(QStringLiteral("---->"));
-    Check1 = make<QCheckBox>(this, "Check1", 8160, 3000, 3135, 375, 32);
+    Check1 = make<WrappingCheckBox>(this, "Check1", 8160, 3000, 3135, 375, 32);
     Check1->setText(QStringLiteral(
         "Check if you want to play the sound you selected on every REAL site update"));
     Check1->setToolTip(QStringLiteral("This is only valid to single-Url Mode"));

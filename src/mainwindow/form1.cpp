@@ -6,6 +6,7 @@
 #include "mainwindow/image_list.h"
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
+#include "mainwindow/wrapping_check_box.h"
 #include "randomlist/entry_views.h"
 
 #include <QAction>
@@ -31,11 +32,15 @@
 
 namespace {
 
+enum class Shown { Yes, Never };
+constexpr Shown kNeverShown = Shown::Never;
+
 // Creates a control, names it, gives it its creation geometry in twips and
 // remembers its tab index (-1: takes no tab stop).
 template <typename T>
-T* make(QWidget* parent, const char* name, float l, float t, float w, float h, int tabIndex) {
-    auto* c = new T(parent);
+T* make(QWidget* parent, const char* name, float l, float t, float w, float h, int tabIndex,
+        Shown shown = Shown::Yes) {
+    T* c = shown == Shown::Never ? createHiddenForGood<T>(parent) : new T(parent);
     c->setObjectName(QString::fromLatin1(name));
     c->setProperty("tabIndex", tabIndex);
     twips::setGeometry(c, l, t, w, h);
@@ -43,17 +48,17 @@ T* make(QWidget* parent, const char* name, float l, float t, float w, float h, i
 }
 
 QPlainTextEdit* makeMultiLine(QWidget* parent, const char* name, float l, float t, float w, float h,
-                              int tab) {
-    auto* e = make<QPlainTextEdit>(parent, name, l, t, w, h, tab);
+                              int tab, Shown shown) {
+    auto* e = make<QPlainTextEdit>(parent, name, l, t, w, h, tab, shown);
     e->setLineWrapMode(QPlainTextEdit::NoWrap);
     e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     return e;
 }
 
-QComboBox* makeCombo(QWidget* parent, const char* name, float l, float t, float w, float h,
-                     int tab) {
-    auto* c = make<QComboBox>(parent, name, l, t, w, h, tab);
+QComboBox* makeCombo(QWidget* parent, const char* name, float l, float t, float w, float h, int tab,
+                     Shown shown = Shown::Yes) {
+    auto* c = make<QComboBox>(parent, name, l, t, w, h, tab, shown);
     c->setEditable(true);
     // The lists are the program's to fill: Enter must not add the typed text.
     c->setInsertPolicy(QComboBox::NoInsert);
@@ -92,13 +97,13 @@ void Form1::createControls() {
     double scale = twips::pixelsPerTwip(this);
     resize(twips::toPixels(kClientWidth, scale), twips::toPixels(kClientHeight, scale));
 
-    OrginalSidan = makeMultiLine(this, "OrginalSidan", 2880, 5040, 1395, 285, 39);
-    lstFiles = make<QListWidget>(this, "lstFiles", 1320, 4800, 1320, 255, 38);
-    lstImages = make<QListWidget>(this, "lstImages", 240, 4560, 960, 450, 37);
-    lstReferences = make<QListWidget>(this, "lstReferences", 1320, 4560, 975, 225, 36);
-    List3 = make<QListWidget>(this, "List3", 1320, 5160, 1320, 225, 35);
-    List4 = make<QListWidget>(this, "List4", 1320, 5520, 1320, 225, 34);
-    txtRawHTML = makeMultiLine(this, "txtRawHTML", 2760, 4680, 1515, 285, 33);
+    OrginalSidan = makeMultiLine(this, "OrginalSidan", 2880, 5040, 1395, 285, 39, kNeverShown);
+    lstFiles = make<QListWidget>(this, "lstFiles", 1320, 4800, 1320, 255, 38, kNeverShown);
+    lstImages = make<QListWidget>(this, "lstImages", 240, 4560, 960, 450, 37, kNeverShown);
+    lstReferences = make<QListWidget>(this, "lstReferences", 1320, 4560, 975, 225, 36, kNeverShown);
+    List3 = make<QListWidget>(this, "List3", 1320, 5160, 1320, 225, 35, kNeverShown);
+    List4 = make<QListWidget>(this, "List4", 1320, 5520, 1320, 225, 34, kNeverShown);
+    txtRawHTML = makeMultiLine(this, "txtRawHTML", 2760, 4680, 1515, 285, 33, kNeverShown);
 
     Frame1 = make<QGroupBox>(this, "Frame1", 0, 0, 9615, 6255, 24);
     Frame1->setTitle(QStringLiteral("Edit - Random List"));
@@ -164,13 +169,11 @@ void Form1::createControls() {
         browserLayout->addWidget(browserView_);
 
     picAddress = make<QWidget>(this, "picAddress", 0, 630, kClientWidth, 675, 1);
-    cboAddress = makeCombo(picAddress, "cboAddress", 45, 300, 3795, 315, 2);
-    cboAddress->hide();
-    lblAddress = make<QLabel>(picAddress, "lblAddress", 45, 60, 3075, 255, 3);
+    cboAddress = makeCombo(picAddress, "cboAddress", 45, 300, 3795, 315, 2, kNeverShown);
+    lblAddress = make<QLabel>(picAddress, "lblAddress", 45, 60, 3075, 255, 3, kNeverShown);
     lblAddress->setText(QStringLiteral("&Address:"));
-    lblAddress->hide();
 
-    tbToolBar = make<QToolBar>(this, "tbToolBar", 0, 0, kClientWidth, 630, 0);
+    tbToolBar = make<QToolBar>(this, "tbToolBar", 0, 0, kClientWidth, 630, 0, kNeverShown);
     imlIcons = new ImageList(this);
     imlIcons->setObjectName(QStringLiteral("imlIcons"));
     const char* keys[] = {"Back", "Forward", "Stop", "Refresh", "Home", "Search"};
@@ -179,11 +182,10 @@ void Form1::createControls() {
         a->setObjectName(QString::fromLatin1(keys[i]));
         a->setData(QString::fromLatin1(keys[i])); // the button's Key
     }
-    tbToolBar->hide();
 
     Option2 = make<QRadioButton>(this, "Option2", 260, 3000, 615, 195, 21);
     Option2->setText(QStringLiteral("---->"));
-    Check1 = make<QCheckBox>(this, "Check1", 8160, 3000, 3135, 375, 32);
+    Check1 = make<WrappingCheckBox>(this, "Check1", 8160, 3000, 3135, 375, 32);
     Check1->setText(QStringLiteral(
         "Check if you want to play the sound you selected on every REAL site update"));
     Check1->setToolTip(QStringLiteral("This is only valid to single-Url Mode"));
@@ -198,19 +200,19 @@ void Form1::createControls() {
     Label8 = make<QLabel>(this, "Label8", 840, 2040, 1575, 255, 16);
     Label8->setText(QStringLiteral("Url - Single"));
     Label8->setFont(heading);
-    Label7 = make<QLabel>(this, "Label7", 8400, 5280, 6015, 255, 14);
+    Label7 = make<QLabel>(this, "Label7", 8400, 5280, 6015, 255, 14, kNeverShown);
     Label7->setText(QString::fromLatin1(kCreditLine));
     Label7->setStyleSheet(QStringLiteral("color: white;"));
     Label6 = make<QLabel>(this, "Label6", 8160, 2040, 1575, 255, 13);
     Label6->setText(QStringLiteral("Timer Interval"));
     Label6->setFont(heading);
-    Label5 = make<QLabel>(this, "Label5", 9120, 4080, 255, 255, 12);
+    Label5 = make<QLabel>(this, "Label5", 9120, 4080, 255, 255, 12, kNeverShown);
     Label5->setText(QStringLiteral("0"));
-    Label4 = make<QLabel>(this, "Label4", 8640, 4080, 255, 255, 11);
+    Label4 = make<QLabel>(this, "Label4", 8640, 4080, 255, 255, 11, kNeverShown);
     Label4->setText(QStringLiteral("of"));
-    Label3 = make<QLabel>(this, "Label3", 8040, 4080, 495, 255, 10);
+    Label3 = make<QLabel>(this, "Label3", 8040, 4080, 495, 255, 10, kNeverShown);
     Label3->setText(QStringLiteral("0"));
-    Label2 = make<QLabel>(this, "Label2", 6600, 4080, 1215, 255, 9);
+    Label2 = make<QLabel>(this, "Label2", 6600, 4080, 1215, 255, 9, kNeverShown);
     Label2->setText(QStringLiteral("Next Update     -"));
     Label1 = make<QLabel>(this, "Label1", 120, 1440, 7575, 495, 8);
     Label1->setFont(sansSerif(12, 400));
@@ -222,11 +224,8 @@ void Form1::createControls() {
     for (QLineEdit* e : {Text1, Text2})
         e->setMaxLength(std::numeric_limits<int>::max());
 
-    // Hidden working controls and hidden parts of the window.
-    for (QWidget* w :
-         std::vector<QWidget*>{OrginalSidan, lstFiles, lstImages, lstReferences, List3, List4,
-                               txtRawHTML, Frame1, Label7, Label5, Label4, Label3, Label2})
-        w->hide();
+    // Shown only while the list is edited.
+    Frame1->hide();
 
     // The control created first lies on top: raise from the last to the first.
     const std::vector<QWidget*> creationOrder{
@@ -351,8 +350,7 @@ void Form1::Form_Load() {
         LoadRandomList();
         const QString startPage =
             platform_.program->folder() + QDir::separator() + QStringLiteral("start.htm");
-        cboAddress->setEditText(StartingAddress);
-        cboAddress->addItem(cboAddress->currentText());
+        showInAddressBox(StartingAddress);
         platform_.browser->Navigate(startPage);
     } catch (...) {
     }

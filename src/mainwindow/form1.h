@@ -120,6 +120,11 @@ public:
     void cboAddress_Click();
     void cboAddress_KeyPress(std::int16_t& KeyAscii);
     void tbToolBar_ButtonClick(QAction* Button);
+    // Sets the address box's text and appends that text to its history.
+    void showInAddressBox(const QString& address);
+    // Nothing reads the history back and a run may last weeks: only the most
+    // recent entries are kept.
+    static constexpr int kAddressHistoryLimit = 1000;
 
     // --- Random list editor (randomlist/) ---
     void Command4_Click();

@@ -37,10 +37,18 @@ void Form1::Command3_Click() {
         if (Text1->text().isEmpty())
             return;
         // The history records the monitor's URL; the browser shows Text1.
-        cboAddress->setEditText(sCurrentUrl);
-        cboAddress->addItem(cboAddress->currentText());
+        showInAddressBox(sCurrentUrl);
         platform_.browser->Navigate(Text1->text());
     });
+}
+
+void Form1::showInAddressBox(const QString& address) {
+    // Dropped before the text is set: removing the entry the box stands on
+    // would put another entry's text into it.
+    while (cboAddress->count() >= kAddressHistoryLimit)
+        cboAddress->removeItem(0);
+    cboAddress->setEditText(address);
+    cboAddress->addItem(cboAddress->currentText());
 }
 
 void Form1::cboAddress_Click() {

@@ -63,6 +63,9 @@ void Form1::CheckForUpdate() {
         if (vPageText.size() == sLastPageText.size())
             return;
         sLastPageText = vPageText;
+        // The sound may be off or muted and the window covered: the taskbar
+        // entry shows the change until the user comes back.
+        platform_.alerts->alert(*this);
         if (Check1->isChecked())
             PlayWave(*platform_.media, sWaveFile);
     } catch (...) {

@@ -17,12 +17,6 @@ void stopRunning(Form1& f) {
     f.Command1->setText(QStringLiteral("Start"));
 }
 
-void showInAddressBox(Form1& f, const QString& url) {
-    // The history is append-only by design: one entry per acting period end.
-    f.cboAddress->setEditText(url);
-    f.cboAddress->addItem(f.cboAddress->currentText());
-}
-
 int drawIndex(const Form1& f, int count) {
     return static_cast<int>(count * f.platform().random());
 }
@@ -53,7 +47,7 @@ bool pickRandomUrl(Form1& f) {
     f.sCurrentUrl = f.Combo2->itemText(pick);
     if (f.sCurrentUrl.isEmpty())
         return false;
-    showInAddressBox(f, f.sCurrentUrl);
+    f.showInAddressBox(f.sCurrentUrl);
     return true;
 }
 
@@ -73,7 +67,7 @@ bool scanSingleUrl(Form1& f) {
     }
     f.bBusy = false;
     f.sCurrentUrl = url;
-    showInAddressBox(f, url);
+    f.showInAddressBox(url);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/program_info.h"
 #include "platform/short_path_service.h"
 #include "platform/web_browser.h"
+#include "platform/window_alerts.h"
 #include "platform/window_frames.h"
 
 #include <functional>
@@ -25,6 +26,7 @@ struct Platform {
     EventPump* events = nullptr;
     ProgramInfo* program = nullptr;
     WindowFrames* frames = nullptr;
+    WindowAlerts* alerts = nullptr;
     // A uniform fraction in [0, 1); each call moves on through the sequence.
     std::function<double()> random;
 };

@@ -5,6 +5,7 @@
 #include "platform/qt_media_service.h"
 #include "platform/qt_short_path_service.h"
 #include "platform/qt_web_browser.h"
+#include "platform/qt_window_alerts.h"
 
 #include <QDir>
 
@@ -27,6 +28,7 @@ struct QtPlatform::Services {
     QtBusyPointer pointer;
     QtEventPump events;
     QtWindowFrames frames;
+    QtWindowAlerts alerts;
 };
 
 QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
@@ -40,6 +42,7 @@ QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
     platform_.events = &s.events;
     platform_.program = &s.program;
     platform_.frames = &s.frames;
+    platform_.alerts = &s.alerts;
     platform_.random = makeClockSeededRandom();
 }
 

@@ -62,6 +62,25 @@ private slots:
         QCOMPARE(f.cboAddress->currentText(), QStringLiteral("http://watched/"));
     }
 
+    // Nothing reads the history back and a run may last weeks: the oldest
+    // entries make room, and the box keeps the text last written to it.
+    void historyKeepsTheMostRecentEntries() {
+        FakePlatform fp;
+        fp.internet.pages.insert("http://watched/", {QByteArray("page")});
+        Form1 f(fp.platform());
+        f.Text1->setText(QStringLiteral("http://watched/"));
+        for (int i = 0; i < Form1::kAddressHistoryLimit; ++i) { // after start-up's entry
+            f.sCurrentUrl = QString::number(i);
+            f.Command3_Click();
+        }
+        f.Timer1_Timer(); // a period end in single mode
+        QCOMPARE(f.cboAddress->count(), Form1::kAddressHistoryLimit);
+        QCOMPARE(f.cboAddress->itemText(0), QStringLiteral("1"));
+        QCOMPARE(f.cboAddress->itemText(f.cboAddress->count() - 1),
+                 QStringLiteral("http://watched/"));
+        QCOMPARE(f.cboAddress->currentText(), QStringLiteral("http://watched/"));
+    }
+
     void emptyText1DoesNothing() {
         FakePlatform fp;
         Form1 f(fp.platform());

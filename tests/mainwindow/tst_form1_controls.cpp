@@ -3,6 +3,7 @@
 #include "mainwindow/image_list.h"
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
+#include "mainwindow/wrapping_check_box.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -21,7 +22,50 @@
 
 #include <memory>
 
+#ifdef VIGILO_HAS_QPA_ACCESSIBILITY
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#endif
+
 namespace {
+
+// Qt tells assistive tools nothing until one listens, as a screen reader
+// does. Returns whether listening is now as asked.
+bool listenAsAssistiveTool(bool on) {
+#ifdef VIGILO_HAS_QPA_ACCESSIBILITY
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(on);
+#endif
+    return QAccessible::isActive() == on;
+}
+
+QList<QPointer<QObject>> toldAbout; // the objects of the events tools were sent
+void recordEvent(QAccessibleEvent* event) {
+    toldAbout.append(event->object());
+}
+
+// Every widget a tool reaches from `node`, checking that each child knows
+// its place in its parent, which tools ask for.
+void reachableWidgets(QAccessibleInterface* node, QList<QWidget*>& reached) {
+    if (auto* w = qobject_cast<QWidget*>(node->object()))
+        reached.append(w);
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        QVERIFY(child && child->isValid());
+        QCOMPARE(node->indexOfChild(child), i);
+        reachableWidgets(child, reached);
+    }
+}
+
+// The pixels where two renderings of a widget differ.
+QRect differingPixels(const QImage& a, const QImage& b, const QRect& outside) {
+    QRect box;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && !outside.contains(x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
 
 // What the user (or the layout) reads from a control as its caption or text.
 QString captionOf(const QObject* o) {
@@ -129,8 +173,8 @@ private slots:
         row("tbToolBar", "QToolBar", form, none, none, 0, 0, 11400, 630, true, 0);
         row("imlIcons", "ImageList", form, none, none, kNone, kNone, kNone, kNone, false, kNoTab);
         row("Option2", "QRadioButton", form, "---->", none, 260, 3000, 615, 195, false, 21);
-        row("Check1", "QCheckBox", form, check, "This is only valid to single-Url Mode", 8160, 3000,
-            3135, 375, false, 32);
+        row("Check1", "WrappingCheckBox", form, check, "This is only valid to single-Url Mode",
+            8160, 3000, 3135, 375, false, 32);
         row("Label10", "QLabel", form, "Mode", none, 120, 2040, 615, 255, false, 23);
         row("Label9", "QLabel", form, "Url - Random list", none, 840, 2760, 1935, 255, false, 19);
         row("Label8", "QLabel", form, "Url - Single", none, 840, 2040, 1575, 255, false, 16);
@@ -358,6 +402,93 @@ private slots:
                          names.size() == QSet<QString>(names.begin(), names.end()).size(),
                      qPrintable(names.join(QLatin1Char('|'))));
         }
+    }
+
+    // Controls the window never shows stay away from assistive tools: out of
+    // the tree, and silent from start-up through countdown ticks, a period
+    // end and "<< Browse", while the controls the user sees still speak.
+    void hiddenControlsStayAwayFromAssistiveTools() {
+        form.reset();
+        if (!listenAsAssistiveTool(true))
+            QSKIP("needs Qt's platform headers (qt6-base-private-dev)");
+        toldAbout.clear();
+        QAccessible::installUpdateHandler(recordEvent);
+        const auto restore = qScopeGuard([] {
+            QAccessible::installUpdateHandler(nullptr);
+            listenAsAssistiveTool(false);
+        });
+        // Built while a tool listens, as under a screen reader already running.
+        form = std::make_unique<Form1>(fakes->platform());
+        fakes->internet.pages.insert("http://watched/", {QByteArray("<p>page</p>")});
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTest::keyClicks(form->Text1, QStringLiteral("http://watched/"));
+        form->Combo1->setEditText(QStringLiteral("5 min"));
+        form->Command1_Click();
+        for (int tick = 0; tick < 6; ++tick) // five countdown ticks, then a period end
+            form->Timer1_Timer();
+        form->Command3_Click();
+        QCOMPARE(form->Label3->text(), QStringLiteral("min0"));
+        QCOMPARE(form->cboAddress->count(), 3);
+
+        // Inside a control of the window or of its address strip that is
+        // hidden for good (the list editor is hidden only while closed).
+        auto neverShown = [&](const QObject* o) {
+            for (; o; o = o->parent())
+                if (o->parent() == form.get() || o->parent() == form->picAddress) {
+                    auto* control = qobject_cast<const QWidget*>(o);
+                    return control && control != form->Frame1 && control->isHidden();
+                }
+            return false;
+        };
+        QVERIFY(neverShown(form->Label3) && neverShown(form->cboAddress->lineEdit()));
+        int fromText1 = 0;
+        for (const QPointer<QObject>& o : std::as_const(toldAbout)) {
+            QVERIFY2(!neverShown(o), o ? o->metaObject()->className() : "");
+            fromText1 += o == form->Text1;
+        }
+        QVERIFY(fromText1 > 0); // what the user typed was told
+        QList<QWidget*> reached;
+        reachableWidgets(QAccessible::queryAccessibleInterface(form.get()), reached);
+        QVERIFY(reached.contains(form->Check1) && reached.contains(form->picAddress));
+        for (QWidget* w : std::as_const(reached))
+            QVERIFY2(!neverShown(w), qPrintable(w->objectName()));
+    }
+
+    // The sound box's caption wraps inside the box and is there whole; every
+    // line of it takes the click, and the focus frame goes around the text.
+    void soundCaptionWrapsInsideItsBox() {
+        auto* box = qobject_cast<WrappingCheckBox*>(form->Check1);
+        QVERIFY(box);
+        QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name), box->text());
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        // The window's font, and one far larger than the box was made for.
+        for (double points : {8.0, 11.0}) {
+            QFont font = form->font();
+            font.setPointSizeF(points);
+            form->setFont(font);
+            const WrappingCheckBox::Caption c = box->caption();
+            QVERIFY(box->rect().contains(c.bounds));
+            QVERIFY(c.bounds.height() >= 2 * QFontMetrics(c.font).height()); // two lines
+            const bool before = box->isChecked();
+            // The far end of the last line.
+            QTest::mouseClick(box, Qt::LeftButton, {}, c.bounds.bottomRight() - QPoint(2, 2));
+            QCOMPARE(box->isChecked(), !before);
+        }
+        form->setFont(QFont());
+        form->Text1->setFocus();
+        const QImage unfocused = box->grab().toImage();
+        // Reached with the keyboard, as the focus frame is only drawn then.
+        form->Command4->setFocus();
+        QTest::keyClick(form->Command4, Qt::Key_Tab);
+        QVERIFY(box->hasFocus());
+        const QRect text = box->caption().bounds;
+        const QRect frame = differingPixels(unfocused, box->grab().toImage(),
+                                            QRect(0, 0, text.left() - 2, box->height()));
+        QVERIFY(text.adjusted(-2, -2, 2, 2).contains(frame) &&
+                frame.contains(text.adjusted(2, 2, -2, -2)));
     }
 
 private:

@@ -95,6 +95,8 @@ void TstPageScan::sameLengthIsNotReported() {
     QCOMPARE(rig.form->vPageText, QStringLiteral("vwxyz"));
     QCOMPARE(rig.form->sLastPageText, QStringLiteral("abcde"));
     QCOMPARE(rig.plays(), 1);
+    // The taskbar is told of the first page only, and nothing else is asked.
+    QCOMPARE(rig.fakes.alerts.alerted, QList<QWidget*>{rig.form.get()});
 }
 
 void TstPageScan::surroundingSpacesDoNotCount() {
@@ -197,10 +199,13 @@ void TstPageScan::untickedSoundStillMovesReference() {
     rig.form->Timer1_Timer();
     QCOMPARE(rig.form->sLastPageText, QStringLiteral("three"));
     QVERIFY(rig.fakes.media.commands.isEmpty());
+    // Silent or not, every real update asks for the user's attention.
+    QCOMPARE(rig.fakes.alerts.alerted.size(), 2);
     // Ticking it later only affects the changes that follow.
     rig.form->Check1->setChecked(true);
     rig.form->Timer1_Timer();
     QVERIFY(rig.fakes.media.commands.isEmpty());
+    QCOMPARE(rig.fakes.alerts.alerted.size(), 2);
 }
 
 void TstPageScan::failedDownloadKeepsReference() {
@@ -225,6 +230,7 @@ void TstPageScan::failedDownloadKeepsReference() {
     QCOMPARE(rig.fakes.messages.shown[0].second, QStringLiteral("Vigilo"));
     QCOMPARE(rig.form->sLastPageText, QStringLiteral("abcdef"));
     QCOMPARE(rig.plays(), 1);
+    QCOMPARE(rig.fakes.alerts.alerted.size(), 1);
     // The monitor goes on and still shows the failed address.
     QVERIFY(rig.form->Timer1->enabled());
     QCOMPARE(rig.fakes.browser.navigated.last(), deadUrl);

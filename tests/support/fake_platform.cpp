@@ -135,6 +135,7 @@ Platform FakePlatform::platform() {
     p.events = &events;
     p.program = &program;
     p.frames = &frames;
+    p.alerts = &alerts;
     p.random = [this] {
         if (draws.empty())
             return std::uniform_real_distribution<double>(0.0, 0.999)(fallback);

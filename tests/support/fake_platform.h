@@ -100,6 +100,13 @@ public:
     QMargins frame;
 };
 
+// Records the windows the user was asked to look at.
+class FakeWindowAlerts : public WindowAlerts {
+public:
+    void alert(QWidget& window) override { alerted.append(&window); }
+    QList<QWidget*> alerted;
+};
+
 // A scripted internet: pages by URL, each with its bytes and failures.
 class FakeInternet : public InternetApi {
 public:
@@ -154,6 +161,7 @@ public:
     FakeEventPump events;
     FakeProgram program;
     FakeWindowFrames frames;
+    FakeWindowAlerts alerts;
     // Draws handed out in turn; when empty, a fixed-seed sequence.
     std::deque<double> draws;
     std::mt19937 fallback{1};

@@ -25,14 +25,6 @@ constexpr long kMaxRedirects = 20;
 // stream for a whole page.
 constexpr const char* kAcceptedCodings = "gzip, deflate, br, zstd";
 
-CURLM* multiOf(void* m) {
-    return static_cast<CURLM*>(m);
-}
-
-CURL* easyOf(const CurlTransfer& t) {
-    return static_cast<CURL*>(t.easy);
-}
-
 void initCurlOnce() {
     static const CURLcode initialized = curl_global_init(CURL_GLOBAL_DEFAULT);
     (void)initialized;
@@ -55,12 +47,11 @@ CurlDriver::CurlDriver(CurlTimeouts timeouts, std::function<void()> wake)
     : timeouts_(timeouts), wake_(std::move(wake)) {
     initCurlOnce();
     multi_ = curl_multi_init();
-    CURLSH* share = curl_share_init();
+    share_ = curl_share_init();
     // Every download runs on the driver's thread, so the share needs no locks.
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
-    share_ = share;
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
     thread_ = std::thread([this] { run(); });
 }
 
@@ -69,14 +60,14 @@ CurlDriver::~CurlDriver() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    curl_multi_wakeup(multiOf(multi_));
+    curl_multi_wakeup(multi_);
     thread_.join();
     for (const auto& t : active_)
         drop(t);
     for (const auto& t : toAdd_)
         drop(t);
-    curl_multi_cleanup(multiOf(multi_));
-    curl_share_cleanup(static_cast<CURLSH*>(share_));
+    curl_multi_cleanup(multi_);
+    curl_share_cleanup(share_);
 }
 
 std::shared_ptr<CurlTransfer> CurlDriver::start(const QByteArray& url, const QByteArray& agent) {
@@ -87,7 +78,7 @@ std::shared_ptr<CurlTransfer> CurlDriver::start(const QByteArray& url, const QBy
         std::lock_guard lock(mutex_);
         toAdd_.push_back(transfer);
     }
-    curl_multi_wakeup(multiOf(multi_));
+    curl_multi_wakeup(multi_);
     return transfer;
 }
 
@@ -99,7 +90,7 @@ void CurlDriver::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
         transfer->cancelled = true;
         toDrop_.push_back(transfer);
     }
-    curl_multi_wakeup(multiOf(multi_));
+    curl_multi_wakeup(multi_);
 }
 
 CurlDriver::View CurlDriver::viewLocked(const CurlTransfer& t) const {
@@ -141,7 +132,7 @@ qsizetype CurlDriver::take(const std::shared_ptr<CurlTransfer>& transfer, char* 
             *after = viewLocked(t);
     }
     if (resumeNow)
-        curl_multi_wakeup(multiOf(multi_));
+        curl_multi_wakeup(multi_);
     return n;
 }
 
@@ -180,9 +171,9 @@ void CurlDriver::run() {
         for (const auto& t : resumes)
             resume(t);
         int running = 0;
-        curl_multi_perform(multiOf(multi_), &running);
+        curl_multi_perform(multi_, &running);
         int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multiOf(multi_), &left)) {
+        while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
             if (message->msg != CURLMSG_DONE)
                 continue;
             const auto it = std::find_if(active_.begin(), active_.end(), [&](const auto& t) {
@@ -193,12 +184,12 @@ void CurlDriver::run() {
             const std::shared_ptr<CurlTransfer> t = *it;
             CurlOutcome outcome;
             outcome.result = message->data.result;
-            curl_easy_getinfo(easyOf(*t), CURLINFO_SSL_VERIFYRESULT, &outcome.certificateCheck);
-            curl_easy_getinfo(easyOf(*t), CURLINFO_OS_ERRNO, &outcome.osError);
+            curl_easy_getinfo(t->easy, CURLINFO_SSL_VERIFYRESULT, &outcome.certificateCheck);
+            curl_easy_getinfo(t->easy, CURLINFO_OS_ERRNO, &outcome.osError);
             finish(t, t->ownFailure ? t->ownFailure : internetErrorCode(outcome));
         }
         enforceDeadlines();
-        curl_multi_poll(multiOf(multi_), nullptr, 0, pollMs(), nullptr);
+        curl_multi_poll(multi_, nullptr, 0, pollMs(), nullptr);
     }
 }
 
@@ -224,7 +215,7 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
     curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
-    curl_easy_setopt(easy, CURLOPT_SHARE, static_cast<CURLSH*>(share_));
+    curl_easy_setopt(easy, CURLOPT_SHARE, share_);
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -239,7 +230,7 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
     const auto now = Clock::now();
     t->lastHeard = now;
     t->deadline = now + std::chrono::milliseconds(timeouts_.overallMs);
-    if (curl_multi_add_handle(multiOf(multi_), easy) != CURLM_OK) {
+    if (curl_multi_add_handle(multi_, easy) != CURLM_OK) {
         curl_easy_cleanup(easy);
         t->easy = nullptr;
         finish(t, InternetError::InternalError);
@@ -249,8 +240,8 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
 }
 
 void CurlDriver::drop(const std::shared_ptr<CurlTransfer>& t) {
-    if (CURL* easy = easyOf(*t)) {
-        curl_multi_remove_handle(multiOf(multi_), easy);
+    if (CURL* easy = t->easy) {
+        curl_multi_remove_handle(multi_, easy);
         curl_easy_cleanup(easy);
         t->easy = nullptr;
     }
@@ -279,7 +270,7 @@ void CurlDriver::resume(const std::shared_ptr<CurlTransfer>& t) {
     }
     t->lastHeard = Clock::now();
     // Hands the held-back piece to onBody again, which may pause once more.
-    curl_easy_pause(easyOf(*t), CURLPAUSE_CONT);
+    curl_easy_pause(t->easy, CURLPAUSE_CONT);
 }
 
 void CurlDriver::enforceDeadlines() {
@@ -308,7 +299,7 @@ int CurlDriver::pollMs() const {
 std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto& t = *static_cast<CurlTransfer*>(user);
     void* self = nullptr;
-    curl_easy_getinfo(easyOf(t), CURLINFO_PRIVATE, &self);
+    curl_easy_getinfo(t.easy, CURLINFO_PRIVATE, &self);
     auto& driver = *static_cast<CurlDriver*>(self);
     const std::size_t length = size * count;
     t.lastHeard = Clock::now();
@@ -328,12 +319,12 @@ std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count
 // are checked, since curl reads past some that are wrong.
 bool CurlDriver::endOfHead(CurlTransfer& t) {
     long status = 0;
-    curl_easy_getinfo(easyOf(t), CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
     if (status < 200)
         return true; // an interim answer
     if (status < 400 && status >= 300 && !t.head.location.isEmpty()) {
         char* current = nullptr;
-        curl_easy_getinfo(easyOf(t), CURLINFO_EFFECTIVE_URL, &current);
+        curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &current);
         const QUrl from = QUrl::fromEncoded(current);
         const QUrl to = from.resolved(QUrl::fromEncoded(t.head.location));
         if (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 &&
@@ -353,7 +344,7 @@ bool CurlDriver::endOfHead(CurlTransfer& t) {
 std::size_t CurlDriver::onBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto& t = *static_cast<CurlTransfer*>(user);
     void* self = nullptr;
-    curl_easy_getinfo(easyOf(t), CURLINFO_PRIVATE, &self);
+    curl_easy_getinfo(t.easy, CURLINFO_PRIVATE, &self);
     return static_cast<CurlDriver*>(self)->body(t, data, size * count);
 }
 

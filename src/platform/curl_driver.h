@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <curl/curl.h>
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -79,8 +81,8 @@ private:
 
     CurlTimeouts timeouts_;
     std::function<void()> wake_;
-    void* multi_ = nullptr; // CURLM*
-    void* share_ = nullptr; // CURLSH*
+    CURLM* multi_ = nullptr;
+    CURLSH* share_ = nullptr;
 
     // Guarded by mutex_, with the shared fields of every transfer.
     mutable std::mutex mutex_;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <curl/curl.h>
+
 #include <chrono>
 #include <cstdint>
 
@@ -24,7 +26,7 @@ struct CurlTransfer {
     QByteArray contentEncoding;
 
     // The driver's thread alone.
-    void* easy = nullptr; // CURL*
+    CURL* easy = nullptr;
     std::chrono::steady_clock::time_point lastHeard;
     std::chrono::steady_clock::time_point deadline;
     std::int32_t ownFailure = 0; // found by the driver itself; wins over curl's code

@@ -684,6 +684,11 @@ private slots:
         const QByteArray host =
             "\r\nHost: 127.0.0.1:" + QByteArray::number(server->port()) + "\r\n";
         QVERIFY(server->lastRequestHeaders("/home").contains(host));
+        // ...and on the next read, while the program runs.
+        url = net->InternetOpenUrl(session, server->url("/home").toLatin1());
+        QCOMPARE(readAll(*net, url).body, QByteArray("home"));
+        QCOMPARE(server->requestCount("/home"), 2);
+        QVERIFY(server->lastRequestHeaders("/home").contains("\r\nCookie: visit=7\r\n"));
 
         url = net->InternetOpenUrl(session, withUser(server->url("/basic")));
         QCOMPARE(readAll(*net, url).body, QByteArray("denied"));

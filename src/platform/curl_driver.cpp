@@ -18,7 +18,7 @@ namespace {
 // it, and it goes on once the reader has taken it down to the low mark.
 constexpr qsizetype kHighMark = 1024 * 1024;
 constexpr qsizetype kLowMark = kHighMark / 2;
-constexpr long kReceiveBuffer = 256 * 1024;
+constexpr long kReceiveBuffer = 512 * 1024;
 constexpr long kMaxRedirects = 20;
 // The gzip, deflate, brotli and zstd codings are undone by the reader, which
 // refuses a body that does not decode completely; curl would take a cut
@@ -101,8 +101,12 @@ CurlDriver::View CurlDriver::viewLocked(const CurlTransfer& t) const {
     v.failure = t.failure;
     v.unread = t.body.size() - t.taken;
     v.contentLength = t.contentLength;
-    v.contentEncoding = t.contentEncoding;
     return v;
+}
+
+QByteArray CurlDriver::contentEncoding(const std::shared_ptr<CurlTransfer>& transfer) const {
+    std::lock_guard lock(mutex_);
+    return transfer->contentEncoding;
 }
 
 CurlDriver::View CurlDriver::view(const std::shared_ptr<CurlTransfer>& transfer) const {

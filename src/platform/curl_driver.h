@@ -49,9 +49,10 @@ public:
         std::int32_t failure = 0;
         qsizetype unread = 0;
         std::int64_t contentLength = -1;
-        QByteArray contentEncoding;
     };
     View view(const std::shared_ptr<CurlTransfer>& transfer) const;
+    // The content codings of the answer that carries the body.
+    QByteArray contentEncoding(const std::shared_ptr<CurlTransfer>& transfer) const;
     // Moves up to `max` bytes of the body that came to `out` and tells how
     // many. The view after that is left in `after` when asked for.
     qsizetype take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max,

@@ -115,7 +115,8 @@ InternetHandle CurlInternet::InternetOpenUrl(InternetHandle session, const QByte
     if (wait(*handle, true)) {
         const CurlDriver::View view = driver_.view(handle->transfer);
         bool known = true;
-        handle->decoder = ContentDecoder::forCodings(view.contentEncoding, &known);
+        handle->decoder =
+            ContentDecoder::forCodings(driver_.contentEncoding(handle->transfer), &known);
         // A failure after the answer began shows in the reads, as a cut body.
         code = !known                          ? InternetError::DecodingFailed
                : view.ended && !view.bodyBegun ? view.failure

@@ -150,7 +150,7 @@ VIGILO_BENCH(readurl_vs_curl) {
     ReadRig rig;
     CNetGet& net = rig.net;
     for (const auto& [path, name, runs] :
-         {std::tuple{"/1mb", "1mb", 7}, std::tuple{"/10mb", "10mb", 5}}) {
+         {std::tuple{"/1mb", "1mb", 9}, std::tuple{"/10mb", "10mb", 7}}) {
         const QString url = pages.url(QString::fromLatin1(path));
         net.ReadUrl(url); // warm-up: the connection, first allocations
         double read = 1e30;

@@ -10,13 +10,13 @@
 
 // Case-insensitive search of one Latin-1 token through a page of Latin-1
 // bytes, and the search for the first of a set of delimiter bytes. Both work
-// on the raw bytes with 256-entry tables, so a page of megabytes is scanned
-// at memory speed.
+// on the raw bytes, a vector block at a time where the CPU allows, so a page
+// of megabytes is scanned at memory speed.
 class ByteTokenScanner {
 public:
     // How the bytes are searched: all paths give the same results; the
     // portable one runs everywhere, the vector ones where the CPU has them.
-    enum class Path { Portable, Sse2, Avx2 };
+    enum class Path { Portable, Sse2, Avx2, Avx512 };
     static bool available(Path path);
     static Path fastestPath();
 
@@ -26,27 +26,34 @@ public:
 
     // Index of the first match at or after `from`, or -1.
     qsizetype findToken(const char* data, qsizetype size, qsizetype from) const;
-    // Index of the first delimiter at or after `from`, or `size`.
-    qsizetype findDelimiter(const char* data, qsizetype size, qsizetype from) const;
+    // Index of the first delimiter at or after `from`, or `size`. With
+    // `controls` given, it is set when a byte from 9 to 13 (tab, line breaks,
+    // which a value drops) lies before that delimiter, and left alone if not.
+    qsizetype findDelimiter(const char* data, qsizetype size, qsizetype from,
+                            bool* controls = nullptr) const;
     qsizetype tokenSize() const { return folded_.size(); }
+    Path path() const { return path_; }
 
     // Latin-1 lower case of a byte; letters without a Latin-1 small form stay.
     static std::uint8_t fold(std::uint8_t byte);
+    // The bit that tells the two cases of a folded byte apart: 0x20 for a
+    // small letter that has a capital in Latin-1, else 0.
+    static std::uint8_t caseBit(std::uint8_t folded);
 
 private:
-    bool matchesAt(const char* data, qsizetype at) const;
+    enum : std::uint8_t { kDelimiter = 1, kControl = 2 };
     qsizetype findTokenPortable(const char* data, qsizetype size, qsizetype from) const;
-    qsizetype findTokenVector(const char* data, qsizetype size, qsizetype from) const;
-    qsizetype findDelimiterPortable(const char* data, qsizetype size, qsizetype from) const;
+    qsizetype findStop(const char* data, qsizetype size, qsizetype from,
+                       const byte_search::StopSet& set, std::uint8_t kinds) const;
+    bool matchesAt(const char* data, qsizetype at) const;
 
     QByteArray folded_;
+    QByteArray caseBits_;
     bool matchable_ = true;
     qsizetype anchor_ = -1; // a token position whose byte has no other case
     std::uint8_t anchorByte_ = 0;
-    std::array<bool, 256> first_{}; // bytes that fold to the token's first byte
-    std::array<bool, 256> delimiter_{};
+    std::array<std::uint8_t, 256> stop_{}; // kDelimiter and kControl bits per byte
+    byte_search::StopSet delimiters_;
+    byte_search::StopSet delimitersOrControls_;
     Path path_;
-    byte_search::TokenEnds ends_{};
-    byte_search::DelimiterBytes delimiterBytes_;
-    bool fewDelimiters_ = false; // all in delimiterBytes_
 };

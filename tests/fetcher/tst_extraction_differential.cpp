@@ -113,7 +113,7 @@ private slots:
             for (const auto& [token, delimiters] : kSearches) {
                 const auto expected = reference(page, token, delimiters).spans;
                 for (auto path : {ByteTokenScanner::Path::Portable, ByteTokenScanner::Path::Sse2,
-                                  ByteTokenScanner::Path::Avx2}) {
+                                  ByteTokenScanner::Path::Avx2, ByteTokenScanner::Path::Avx512}) {
                     if (!ByteTokenScanner::available(path))
                         continue;
                     const ByteTokenScanner scanner(token, delimiters, path);

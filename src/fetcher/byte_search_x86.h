@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
-// Vector kernels for the byte searches of ByteTokenScanner on x86-64: SSE2,
-// which every such CPU has, and AVX2 and AVX-512 for CPUs that report them at
-// run time. Elsewhere none is built and the portable search is used.
+// The block search behind ByteTokenScanner: vector kernels turn each 64-byte
+// block into bit masks (SSE2, which every x86-64 has, and AVX2 and AVX-512
+// for CPUs that report them at run time), and one walk over the masks finds
+// the tokens and their values. Elsewhere no kernel is built and the portable
+// search is used.
 #if defined(__x86_64__) && defined(__GNUC__)
 #define VIGILO_BYTE_SEARCH_X86 1
 #endif
@@ -36,28 +39,50 @@ struct StopSet {
     bool fitsCompares = true; // false: more than eight bytes besides 9 to 13
 };
 
+// A value found after a token: [begin, end), end being its delimiter or the
+// page's end; `controls` when a byte from 9 to 13 lies inside it.
+struct Value {
+    std::ptrdiff_t begin;
+    std::ptrdiff_t end;
+    bool controls;
+};
+
+// What a search for values needs: the token, the delimiters, and the
+// delimiters together with the bytes 9 to 13.
+struct ValueSearch {
+    TokenPattern token;
+    StopSet delimiters;
+    StopSet delimitersOrControls;
+};
+
+// Bit masks of consecutive 64-byte blocks from `base` on, bit i of a block
+// for the byte at its start + i: in `candidates` where the token's first two
+// bytes fit (the rest is not looked at), in `stops` where a byte of
+// `delimitersOrControls` lies. Every byte read, one past the blocks for the
+// token's second byte, lies inside the page.
+using BlockMasks = void (*)(const unsigned char* data, std::ptrdiff_t base, int blocks,
+                            const ValueSearch& search, std::uint64_t* candidates,
+                            std::uint64_t* stops);
+
+// The values after the next tokens from `from` on, at most `capacity` of
+// them, each search for a token resuming after the last delimiter; the
+// blocks are read through `masks`. Returns how many were found; `resume` is
+// where the next search starts, or -1 when the page is done.
+int walkValues(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
+               const ValueSearch& search, BlockMasks masks, Value* out, int capacity,
+               std::ptrdiff_t* resume);
+
 #ifdef VIGILO_BYTE_SEARCH_X86
 bool cpuHasAvx2();
 bool cpuHasAvx512();
 
-// The first position in [from, size - token size] where the whole token
-// matches, or -1. The first two bytes are matched a block at a time, the rest
-// only where those two fit.
-std::ptrdiff_t tokenSse2(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
-                         const TokenPattern& token);
-std::ptrdiff_t tokenAvx2(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
-                         const TokenPattern& token);
-std::ptrdiff_t tokenAvx512(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
-                           const TokenPattern& token);
-
-// The first position in [from, size) holding a byte of the set; size if none.
-// The SSE2 kernel needs `fitsCompares`.
-std::ptrdiff_t stopSse2(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
-                        const StopSet& set);
-std::ptrdiff_t stopAvx2(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
-                        const StopSet& set);
-std::ptrdiff_t stopAvx512(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
-                          const StopSet& set);
+// SSE2 needs both sets to fit compares.
+void masksSse2(const unsigned char* data, std::ptrdiff_t base, int blocks,
+               const ValueSearch& search, std::uint64_t* candidates, std::uint64_t* stops);
+void masksAvx2(const unsigned char* data, std::ptrdiff_t base, int blocks,
+               const ValueSearch& search, std::uint64_t* candidates, std::uint64_t* stops);
+void masksAvx512(const unsigned char* data, std::ptrdiff_t base, int blocks,
+                 const ValueSearch& search, std::uint64_t* candidates, std::uint64_t* stops);
 #endif
 
 } // namespace byte_search

@@ -102,8 +102,13 @@ ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimite
     }
     for (int b = 9; b <= 13; ++b)
         stop_[b] |= kControl;
-    delimiters_ = stopSetOf(stop_, kDelimiter);
-    delimitersOrControls_ = stopSetOf(stop_, kDelimiter | kControl);
+    search_.token = {reinterpret_cast<const unsigned char*>(folded_.constData()),
+                     reinterpret_cast<const unsigned char*>(caseBits_.constData()), folded_.size()};
+    search_.delimiters = stopSetOf(stop_, kDelimiter);
+    search_.delimitersOrControls = stopSetOf(stop_, kDelimiter | kControl);
+    if (path_ == Path::Sse2 &&
+        !(search_.delimiters.fitsCompares && search_.delimitersOrControls.fitsCompares))
+        path_ = Path::Portable; // SSE2 has no byte shuffle for a large set
     // The portable search finds an anchor with memchr; prefer a byte that is
     // rare in markup.
     for (int pass = 0; pass < 2 && anchor_ < 0; ++pass)
@@ -126,29 +131,58 @@ bool ByteTokenScanner::matchesAt(const char* data, qsizetype at) const {
     return true;
 }
 
-qsizetype ByteTokenScanner::findToken(const char* data, qsizetype size, qsizetype from) const {
-    if (!matchable_ || from < 0)
-        return -1;
-    if (folded_.isEmpty())
-        return from < size ? from : -1;
-    if (from > size - folded_.size())
-        return -1;
+int ByteTokenScanner::findValues(const char* data, qsizetype size, qsizetype from, Value* out,
+                                 int capacity, qsizetype* resume) const {
+    if (!matchable_ || from < 0 || from > size - folded_.size()) {
+        *resume = -1;
+        return 0;
+    }
 #ifdef VIGILO_BYTE_SEARCH_X86
-    const auto* page = reinterpret_cast<const unsigned char*>(data);
-    const byte_search::TokenPattern token{reinterpret_cast<const unsigned char*>(folded_.data()),
-                                          reinterpret_cast<const unsigned char*>(caseBits_.data()),
-                                          folded_.size()};
-    switch (path_) {
-    case Path::Avx512:
-        return byte_search::tokenAvx512(page, from, size, token);
-    case Path::Avx2:
-        return byte_search::tokenAvx2(page, from, size, token);
-    case Path::Sse2:
-        return byte_search::tokenSse2(page, from, size, token);
-    case Path::Portable:
-        break;
+    if (!folded_.isEmpty() && path_ != Path::Portable) {
+        const auto* page = reinterpret_cast<const unsigned char*>(data);
+        const byte_search::BlockMasks masks = path_ == Path::Avx512 ? byte_search::masksAvx512
+                                              : path_ == Path::Avx2 ? byte_search::masksAvx2
+                                                                    : byte_search::masksSse2;
+        std::ptrdiff_t next = -1;
+        const int count =
+            byte_search::walkValues(page, from, size, search_, masks, out, capacity, &next);
+        *resume = next;
+        return count;
     }
 #endif
+    return findValuesPortable(data, size, from, out, capacity, resume);
+}
+
+int ByteTokenScanner::findValuesPortable(const char* data, qsizetype size, qsizetype from,
+                                         Value* out, int capacity, qsizetype* resume) const {
+    for (int n = 0; n < capacity; ++n) {
+        const qsizetype start = findToken(data, size, from);
+        if (start < 0) {
+            *resume = -1;
+            return n;
+        }
+        Value& value = out[n];
+        value.begin = start + folded_.size();
+        value.controls = false;
+        value.end = findStop(data, size, value.begin, kDelimiter | kControl);
+        if (value.end < size &&
+            (stop_[static_cast<std::uint8_t>(data[value.end])] & kDelimiter) == 0) {
+            value.controls = true;
+            value.end = findStop(data, size, value.end + 1, kDelimiter);
+        }
+        if (value.end >= size) {
+            *resume = -1;
+            return n + 1;
+        }
+        from = value.end + 1;
+    }
+    *resume = from;
+    return capacity;
+}
+
+qsizetype ByteTokenScanner::findToken(const char* data, qsizetype size, qsizetype from) const {
+    if (folded_.isEmpty())
+        return from < size ? from : -1;
     return findTokenPortable(data, size, from);
 }
 
@@ -178,41 +212,8 @@ qsizetype ByteTokenScanner::findTokenPortable(const char* data, qsizetype size,
     return -1;
 }
 
-qsizetype ByteTokenScanner::findDelimiter(const char* data, qsizetype size, qsizetype from,
-                                          bool* controls) const {
-    if (from >= size)
-        return size;
-    if (!controls)
-        return findStop(data, size, from, delimiters_, kDelimiter);
-    // Values rarely hold a line break: one search for both, and only after
-    // one is found a second search for the delimiter alone.
-    qsizetype at = findStop(data, size, from, delimitersOrControls_, kDelimiter | kControl);
-    if (at < size && (stop_[static_cast<std::uint8_t>(data[at])] & kDelimiter) == 0) {
-        *controls = true;
-        at = findStop(data, size, at + 1, delimiters_, kDelimiter);
-    }
-    return at;
-}
-
 qsizetype ByteTokenScanner::findStop(const char* data, qsizetype size, qsizetype from,
-                                     const byte_search::StopSet& set, std::uint8_t kinds) const {
-#ifdef VIGILO_BYTE_SEARCH_X86
-    const auto* page = reinterpret_cast<const unsigned char*>(data);
-    switch (path_) {
-    case Path::Avx512:
-        return byte_search::stopAvx512(page, from, size, set);
-    case Path::Avx2:
-        return byte_search::stopAvx2(page, from, size, set);
-    case Path::Sse2:
-        if (set.fitsCompares)
-            return byte_search::stopSse2(page, from, size, set);
-        break;
-    case Path::Portable:
-        break;
-    }
-#else
-    (void)set;
-#endif
+                                     std::uint8_t kinds) const {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
     qsizetype i = from;
     while (i < size && (stop_[bytes[i]] & kinds) == 0)

@@ -23,14 +23,18 @@ public:
     // A token with characters outside Latin-1 matches nothing; an empty token
     // matches at every position. An empty delimiter set ends nothing.
     ByteTokenScanner(const QString& token, const QString& delimiters, Path path = fastestPath());
+    ByteTokenScanner(const ByteTokenScanner&) = delete;
+    ByteTokenScanner& operator=(const ByteTokenScanner&) = delete;
 
-    // Index of the first match at or after `from`, or -1.
-    qsizetype findToken(const char* data, qsizetype size, qsizetype from) const;
-    // Index of the first delimiter at or after `from`, or `size`. With
-    // `controls` given, it is set when a byte from 9 to 13 (tab, line breaks,
-    // which a value drops) lies before that delimiter, and left alone if not.
-    qsizetype findDelimiter(const char* data, qsizetype size, qsizetype from,
-                            bool* controls = nullptr) const;
+    using Value = byte_search::Value;
+    // The values after the next tokens at or after `from`, at most `capacity`
+    // of them: each runs from after its token to its delimiter (not
+    // included) or to the page's end, and tells whether a byte from 9 to 13
+    // (tab, line breaks, which a value drops) lies inside it. Each search for
+    // a token resumes after the last delimiter. Returns how many were found;
+    // `resume` is where to search on, or -1 when the page is done.
+    int findValues(const char* data, qsizetype size, qsizetype from, Value* out, int capacity,
+                   qsizetype* resume) const;
     qsizetype tokenSize() const { return folded_.size(); }
     Path path() const { return path_; }
 
@@ -42,9 +46,11 @@ public:
 
 private:
     enum : std::uint8_t { kDelimiter = 1, kControl = 2 };
+    int findValuesPortable(const char* data, qsizetype size, qsizetype from, Value* out,
+                           int capacity, qsizetype* resume) const;
+    qsizetype findToken(const char* data, qsizetype size, qsizetype from) const;
     qsizetype findTokenPortable(const char* data, qsizetype size, qsizetype from) const;
-    qsizetype findStop(const char* data, qsizetype size, qsizetype from,
-                       const byte_search::StopSet& set, std::uint8_t kinds) const;
+    qsizetype findStop(const char* data, qsizetype size, qsizetype from, std::uint8_t kinds) const;
     bool matchesAt(const char* data, qsizetype at) const;
 
     QByteArray folded_;
@@ -53,7 +59,6 @@ private:
     qsizetype anchor_ = -1; // a token position whose byte has no other case
     std::uint8_t anchorByte_ = 0;
     std::array<std::uint8_t, 256> stop_{}; // kDelimiter and kControl bits per byte
-    byte_search::StopSet delimiters_;
-    byte_search::StopSet delimitersOrControls_;
+    byte_search::ValueSearch search_;      // points into folded_ and caseBits_
     Path path_;
 };

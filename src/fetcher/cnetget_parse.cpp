@@ -2,6 +2,7 @@
 #include "fetcher/cnetget.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -36,29 +37,30 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         } catch (...) {
             // Without the room the adds still work, growing as they go.
         }
-        qsizetype at = scanner.findToken(data, size, 0);
-        while (at >= 0) {
-            const qsizetype value = at + scanner.tokenSize();
-            bool controls = false;
-            const qsizetype end = scanner.findDelimiter(data, size, value, &controls);
-            try {
-                // Values are added straight from the page's bytes; only one
-                // holding a tab or a line break is copied first.
-                if (!controls) {
-                    if (end > value)
-                        colItems.addLatin1(data + value, end - value);
-                } else {
-                    const QByteArray item =
-                        StripControlChars(QByteArrayView(data + value, end - value));
-                    if (!item.isEmpty())
-                        colItems.addLatin1(item.constData(), item.size());
+        // Values come a run at a time, so the search keeps its vectors between
+        // tokens; each is added straight from the page's bytes, and only one
+        // holding a tab or a line break is copied first.
+        std::array<ByteTokenScanner::Value, 64> found;
+        for (qsizetype from = 0; from >= 0;) {
+            const int count =
+                scanner.findValues(data, size, from, found.data(), int(found.size()), &from);
+            for (int i = 0; i < count; ++i) {
+                const ByteTokenScanner::Value& value = found[i];
+                const qsizetype length = value.end - value.begin;
+                try {
+                    if (!value.controls) {
+                        if (length > 0)
+                            colItems.addLatin1(data + value.begin, length);
+                    } else {
+                        const QByteArray item =
+                            StripControlChars(QByteArrayView(data + value.begin, length));
+                        if (!item.isEmpty())
+                            colItems.addLatin1(item.constData(), item.size());
+                    }
+                } catch (...) {
+                    // One value that cannot be taken does not end the scan.
                 }
-            } catch (...) {
-                // One value that cannot be taken does not end the scan.
             }
-            if (end >= size)
-                break;
-            at = scanner.findToken(data, size, end + 1);
         }
         result = true;
     }

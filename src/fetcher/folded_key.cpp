@@ -25,9 +25,11 @@ struct Latin1Folding {
     }
 };
 
+// Built before main from QString's own tables; nothing folds before then.
+const Latin1Folding kLatin1;
+
 const Latin1Folding& latin1Folding() {
-    static const Latin1Folding table;
-    return table;
+    return kLatin1;
 }
 
 constexpr std::uint64_t kEach(std::uint8_t byte) {

@@ -12,8 +12,10 @@
 namespace {
 
 constexpr size_t kMinSlots = 16;
-// Slots hold a key's size in 31 bits; no key comes near it.
+// A key's size word holds 31 bits, and text_ is reached by 32-bit offsets;
+// no page comes near either.
 constexpr size_t kMaxKeySize = 0x7FFFFFFF;
+constexpr size_t kMaxText = 0xFFFFFFFE;
 
 std::uint32_t tagOf(quint64 hash) {
     return static_cast<std::uint32_t>(hash >> 32);
@@ -59,8 +61,10 @@ KeyedCollection::Probe KeyedCollection::find(const unsigned char* folded, size_t
         const Slot& slot = slots_[i];
         if (slot.at == 0)
             return {i, false};
-        if (slot.tag == tag && slot.sizeAndWide == form &&
-            sameBytes(text_.data() + slot.at - 1, folded, size))
+        if (slot.tag != tag)
+            continue;
+        const unsigned char* key = text_.data() + slot.at - 1;
+        if (load<std::uint32_t>(key) == form && sameBytes(key + 4, folded, size))
             return {i, true};
     }
 }
@@ -72,8 +76,7 @@ void KeyedCollection::rehash(size_t slotCount) {
         size_t i = entry.hash & mask;
         while (grown[i].at != 0)
             i = (i + 1) & mask;
-        grown[i] = {tagOf(entry.hash), sizeAndWide(entry.key.size, entry.key.wide),
-                    entry.key.at + 1};
+        grown[i] = {tagOf(entry.hash), entry.at + 1};
     }
     slots_.swap(grown);
 }
@@ -86,6 +89,8 @@ void KeyedCollection::reserve(qsizetype total) {
     if (wanted > slots_.size())
         rehash(std::max(kMinSlots, wanted));
     entries_.reserve(static_cast<size_t>(total));
+    // Links and sources run to a few dozen characters.
+    text_.reserve(static_cast<size_t>(total) * 32);
 }
 
 bool KeyedCollection::insert(const unsigned char* folded, size_t size, bool wide, quint64 hash,
@@ -101,19 +106,25 @@ bool KeyedCollection::insert(const unsigned char* folded, size_t size, bool wide
         rehash(slots_.size() * 2);
         probe = find(folded, size, wide, hash);
     }
-    // All or nothing: a failure part way takes back what was appended.
     const size_t at = text_.size();
-    const KeyRef key{at, static_cast<std::uint32_t>(size), wide};
+    if (at + 4 + size + itemBytes > kMaxText)
+        throw std::length_error("KeyedCollection: texts too long");
+    // All or nothing: a failure part way takes back what was appended.
     try {
-        text_.insert(text_.end(), folded, folded + size);
-        const auto* bytes = static_cast<const unsigned char*>(item);
-        text_.insert(text_.end(), bytes, bytes + itemBytes);
-        entries_.push_back({key, itemSize, hash, form});
+        text_.resize(at + 4 + size + itemBytes);
+        unsigned char* out = text_.data() + at;
+        const std::uint32_t form32 = sizeAndWide(size, wide);
+        std::memcpy(out, &form32, 4);
+        std::memcpy(out + 4, folded, size);
+        if (itemBytes != 0)
+            std::memcpy(out + 4 + size, item, itemBytes);
+        entries_.push_back({static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size),
+                            itemSize, hash, form});
     } catch (...) {
         text_.resize(at);
         throw;
     }
-    slots_[probe.slot] = {tagOf(hash), sizeAndWide(size, wide), at + 1};
+    slots_[probe.slot] = {tagOf(hash), static_cast<std::uint32_t>(at + 1)};
     return true;
 }
 
@@ -163,18 +174,18 @@ bool KeyedCollection::containsKey(const QString& key) const {
 
 QString KeyedCollection::item(qsizetype index) const {
     const Entry& entry = entries_.at(static_cast<size_t>(index));
-    const unsigned char* key = text_.data() + entry.key.at;
+    const unsigned char* key = text_.data() + entry.at + 4;
     const auto size = static_cast<qsizetype>(entry.itemSize);
     switch (entry.form) {
     case ItemForm::Key:
         return QString::fromLatin1(reinterpret_cast<const char*>(key), size);
     case ItemForm::Latin1:
-        return QString::fromLatin1(reinterpret_cast<const char*>(key + entry.key.size), size);
+        return QString::fromLatin1(reinterpret_cast<const char*>(key + entry.keySize), size);
     case ItemForm::Utf16:
         break;
     }
     QString wide(size, Qt::Uninitialized);
-    std::memcpy(wide.data(), key + entry.key.size, entry.itemSize * sizeof(char16_t));
+    std::memcpy(wide.data(), key + entry.keySize, entry.itemSize * sizeof(char16_t));
     return wide;
 }
 

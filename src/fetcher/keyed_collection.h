@@ -38,23 +38,20 @@ private:
         Latin1, // one byte per character after the key
         Utf16,  // two bytes per character after the key
     };
-    // A key's bytes in text_, its size in bytes and whether it is the wide
-    // form: all that a lookup compares, so it needs no entry.
-    struct KeyRef {
-        std::uint64_t at = 0;
-        std::uint32_t size = 0;
-        bool wide = false;
-    };
+    // In text_, each key is its size in bytes and width (a 32-bit word:
+    // size << 1 | wide), then its folded bytes, then its item's text unless
+    // the form is Key. Offsets into text_ fit 32 bits.
     struct Entry {
-        KeyRef key;
+        std::uint32_t at; // of the key's size word
+        std::uint32_t keySize;
         size_t itemSize; // in characters
         quint64 hash;
         ItemForm form;
     };
+    // Eight bytes, so that the index of a large page stays in the cache.
     struct Slot {
-        std::uint32_t tag = 0;         // the hash's high half
-        std::uint32_t sizeAndWide = 0; // key size << 1 | wide
-        std::uint64_t at = 0;          // key position + 1; 0: empty
+        std::uint32_t tag = 0; // the hash's high half
+        std::uint32_t at = 0;  // the key's size word + 1; 0: empty
     };
     struct Probe {
         size_t slot;

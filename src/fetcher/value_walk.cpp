@@ -1,6 +1,7 @@
 #include "fetcher/byte_search_x86.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace byte_search {
 
@@ -8,7 +9,7 @@ namespace {
 
 // Blocks read at once: the kernel keeps its vectors over a stretch of the
 // page, and the walk needs none of them.
-constexpr int kChunkBlocks = 16;
+constexpr int kChunkBlocks = 32;
 
 bool inSet(const StopSet& set, unsigned char b) {
     return b < 0x80 ? (set.low[b & 15] >> (b >> 4)) & 1 : (set.high[b & 15] >> ((b >> 4) & 7)) & 1;
@@ -21,6 +22,37 @@ bool restMatches(const TokenPattern& t, const unsigned char* at) {
             return false;
     return true;
 }
+
+std::uint64_t load64(const unsigned char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+// A token's first eight bytes as one word compare, where eight bytes can be
+// read: a candidate is then confirmed without a loop.
+struct TokenWord {
+    explicit TokenWord(const TokenPattern& t) {
+        const std::ptrdiff_t n = std::min<std::ptrdiff_t>(t.size, 8);
+        for (std::ptrdiff_t i = 0; i < n; ++i) {
+            bytes |= std::uint64_t{t.bytes[i]} << (8 * i);
+            caseBits |= std::uint64_t{t.caseBits[i]} << (8 * i);
+            mask |= std::uint64_t{0xFF} << (8 * i);
+        }
+        whole = t.size <= 8;
+    }
+    bool matches(const TokenPattern& t, const unsigned char* data, std::ptrdiff_t at,
+                 std::ptrdiff_t size) const {
+        if (at + 8 > size)
+            return restMatches(t, data + at);
+        return ((load64(data + at) | caseBits) & mask) == bytes &&
+               (whole || restMatches(t, data + at));
+    }
+    std::uint64_t bytes = 0;
+    std::uint64_t caseBits = 0;
+    std::uint64_t mask = 0;
+    bool whole = true;
+};
 
 // One block's masks byte by byte, for the page's last bytes, which a vector
 // block would read past.
@@ -41,54 +73,34 @@ void tailMasks(const unsigned char* data, std::ptrdiff_t base, std::ptrdiff_t si
     }
 }
 
-// The masks of a stretch of blocks starting anywhere in the page.
-class Blocks {
-public:
-    Blocks(const unsigned char* data, std::ptrdiff_t size, const ValueSearch& search,
-           BlockMasks masks)
-        : data_(data), size_(size), search_(search), masks_(masks) {}
+// The masks of a stretch of blocks starting anywhere in the page, and which
+// of those blocks hold a candidate: the walk jumps to the next such block
+// without testing the empty ones one by one.
+struct Chunk {
+    std::ptrdiff_t base = 0;
+    std::ptrdiff_t end = 0; // one past the last byte the masks cover
+    std::uint32_t candidateBlocks = 0;
+    std::uint64_t candidates[kChunkBlocks];
+    std::uint64_t stops[kChunkBlocks];
 
-    // The block holding `at` (inside the page): its start and masks.
-    struct Block {
-        std::ptrdiff_t start;
-        std::uint64_t candidates;
-        std::uint64_t stops;
-    };
-    Block at(std::ptrdiff_t at) {
-        if (at < base_ || at >= base_ + 64 * count_)
-            read(at);
-        const int k = static_cast<int>((at - base_) / 64);
-        return {base_ + 64 * k, candidates_[k], stops_[k]};
-    }
-
-private:
-    void read(std::ptrdiff_t from) {
-        base_ = from;
-        const std::ptrdiff_t second = search_.token.size > 1 ? 1 : 0;
-        const std::ptrdiff_t whole = (size_ - second - from) / 64;
-        count_ = static_cast<int>(std::min<std::ptrdiff_t>(kChunkBlocks, whole));
-        if (count_ > 0) {
-            masks_(data_, from, count_, search_, candidates_, stops_);
+    void read(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
+              const ValueSearch& search, BlockMasks masks) {
+        base = from;
+        const std::ptrdiff_t second = search.token.size > 1 ? 1 : 0;
+        const std::ptrdiff_t whole = (size - second - from) / 64;
+        int count = static_cast<int>(std::min<std::ptrdiff_t>(kChunkBlocks, whole));
+        if (count > 0) {
+            masks(data, from, count, search, candidates, stops);
         } else {
-            tailMasks(data_, from, size_, search_, candidates_[0], stops_[0]);
-            count_ = 1;
+            tailMasks(data, from, size, search, candidates[0], stops[0]);
+            count = 1;
         }
+        end = from + 64 * count;
+        candidateBlocks = 0;
+        for (int k = 0; k < count; ++k)
+            candidateBlocks |= std::uint32_t{candidates[k] != 0} << k;
     }
-
-    const unsigned char* data_;
-    std::ptrdiff_t size_;
-    const ValueSearch& search_;
-    BlockMasks masks_;
-    std::ptrdiff_t base_ = 0;
-    int count_ = 0;
-    std::uint64_t candidates_[kChunkBlocks];
-    std::uint64_t stops_[kChunkBlocks];
 };
-
-// Clears the bits below `from`, a position inside the block.
-std::uint64_t fromBit(std::uint64_t mask, std::ptrdiff_t from) {
-    return mask & (~std::uint64_t{0} << from);
-}
 
 } // namespace
 
@@ -97,42 +109,57 @@ int walkValues(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t si
                std::ptrdiff_t* resume) {
     const TokenPattern& t = search.token;
     const std::ptrdiff_t lastStart = size - t.size;
-    Blocks blocks(data, size, search, masks);
+    const TokenWord word(t);
+    Chunk chunk;
     std::ptrdiff_t p = from;
+    if (p <= lastStart)
+        chunk.read(data, p, size, search, masks);
     for (int n = 0; n < capacity; ++n) {
-        // The next token: candidates in this block and on, each checked whole.
-        std::ptrdiff_t start = -1;
-        while (start < 0) {
+        // The next token: the first candidate from p on that matches whole.
+        std::ptrdiff_t start;
+        for (;;) {
             if (p > lastStart) {
                 *resume = -1;
                 return n;
             }
-            const Blocks::Block block = blocks.at(p);
-            for (std::uint64_t m = fromBit(block.candidates, p - block.start); m; m &= m - 1) {
-                const std::ptrdiff_t at = block.start + __builtin_ctzll(m);
-                if (at > lastStart)
-                    break;
-                if (restMatches(t, data + at)) {
-                    start = at;
-                    break;
+            if (p >= chunk.end)
+                chunk.read(data, p, size, search, masks);
+            const auto offset = static_cast<std::size_t>(p - chunk.base);
+            unsigned k = static_cast<unsigned>(offset / 64);
+            std::uint64_t m = chunk.candidates[k] & (~std::uint64_t{0} << (offset % 64));
+            if (m == 0) {
+                const std::uint32_t later = chunk.candidateBlocks & (~std::uint32_t{1} << k);
+                if (later == 0) {
+                    p = chunk.end;
+                    continue;
                 }
+                k = static_cast<unsigned>(__builtin_ctz(later));
+                m = chunk.candidates[k];
             }
-            p = block.start + 64;
+            start = chunk.base + 64 * k + __builtin_ctzll(m);
+            if (start > lastStart) {
+                *resume = -1;
+                return n;
+            }
+            if (word.matches(t, data, start, size))
+                break;
+            p = start + 1;
         }
         // Its value: to the first delimiter, noting controls passed on the way.
         Value& value = out[n];
         value.begin = start + t.size;
         value.controls = false;
-        std::ptrdiff_t v = value.begin;
         value.end = size;
-        while (v < size) {
-            const Blocks::Block block = blocks.at(v);
-            const std::uint64_t m = fromBit(block.stops, v - block.start);
+        for (std::ptrdiff_t v = value.begin; v < size;) {
+            if (v >= chunk.end)
+                chunk.read(data, v, size, search, masks);
+            const auto offset = static_cast<std::size_t>(v - chunk.base);
+            const std::uint64_t m = chunk.stops[offset / 64] >> (offset % 64);
             if (m == 0) {
-                v = block.start + 64;
+                v += 64 - static_cast<std::ptrdiff_t>(offset % 64);
                 continue;
             }
-            const std::ptrdiff_t at = block.start + __builtin_ctzll(m);
+            const std::ptrdiff_t at = v + __builtin_ctzll(m);
             if (inSet(search.delimiters, data[at])) {
                 value.end = at;
                 break;

@@ -81,7 +81,7 @@ struct Chunk {
     std::ptrdiff_t end = 0; // one past the last byte the masks cover
     std::uint32_t candidateBlocks = 0;
     std::uint64_t candidates[kChunkBlocks];
-    std::uint64_t stops[kChunkBlocks];
+    std::uint64_t stops[kChunkBlocks + 1]; // and none past the last block
 
     void read(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
               const ValueSearch& search, BlockMasks masks) {
@@ -96,6 +96,7 @@ struct Chunk {
             count = 1;
         }
         end = from + 64 * count;
+        stops[count] = 0;
         candidateBlocks = 0;
         for (int k = 0; k < count; ++k)
             candidateBlocks |= std::uint32_t{candidates[k] != 0} << k;
@@ -125,7 +126,7 @@ int walkValues(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t si
             if (p >= chunk.end)
                 chunk.read(data, p, size, search, masks);
             const auto offset = static_cast<std::size_t>(p - chunk.base);
-            unsigned k = static_cast<unsigned>(offset / 64);
+            auto k = static_cast<unsigned>(offset / 64);
             std::uint64_t m = chunk.candidates[k] & (~std::uint64_t{0} << (offset % 64));
             if (m == 0) {
                 const std::uint32_t later = chunk.candidateBlocks & (~std::uint32_t{1} << k);
@@ -153,10 +154,14 @@ int walkValues(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t si
         for (std::ptrdiff_t v = value.begin; v < size;) {
             if (v >= chunk.end)
                 chunk.read(data, v, size, search, masks);
+            // The 64 bytes from v on, over two blocks: most values end there.
             const auto offset = static_cast<std::size_t>(v - chunk.base);
-            const std::uint64_t m = chunk.stops[offset / 64] >> (offset % 64);
+            const std::size_t k = offset / 64;
+            const unsigned shift = offset % 64;
+            const std::uint64_t m =
+                (chunk.stops[k] >> shift) | ((chunk.stops[k + 1] << 1) << (63 - shift));
             if (m == 0) {
-                v += 64 - static_cast<std::ptrdiff_t>(offset % 64);
+                v = std::min(v + 64, chunk.end);
                 continue;
             }
             const std::ptrdiff_t at = v + __builtin_ctzll(m);

@@ -9,9 +9,9 @@
 #include <cstdint>
 
 // Case-insensitive search of one Latin-1 token through a page of Latin-1
-// bytes, and the search for the first of a set of delimiter bytes. Both work
-// on the raw bytes, a vector block at a time where the CPU allows, so a page
-// of megabytes is scanned at memory speed.
+// bytes, and of the first of a set of delimiter bytes after it. Both work on
+// the raw bytes, a 64-byte block at a time where the CPU has vectors, so a
+// page of megabytes is scanned at memory speed.
 class ByteTokenScanner {
 public:
     // How the bytes are searched: all paths give the same results; the
@@ -36,7 +36,6 @@ public:
     int findValues(const char* data, qsizetype size, qsizetype from, Value* out, int capacity,
                    qsizetype* resume) const;
     qsizetype tokenSize() const { return folded_.size(); }
-    Path path() const { return path_; }
 
     // Latin-1 lower case of a byte; letters without a Latin-1 small form stay.
     static std::uint8_t fold(std::uint8_t byte);

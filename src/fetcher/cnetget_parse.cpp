@@ -10,9 +10,11 @@ namespace {
 const QString kDefaultDelimiters = QStringLiteral("\">?#");
 
 // A page of markup holds a link or a source every few hundred bytes; room
-// for that many values spares the collection most of its growing.
+// for that many values spares the collection most of its growing. A larger
+// page repeats most of its values, and a large index would only fill the
+// cache, so past a few thousand the index grows as it needs to.
 qsizetype expectedValues(qsizetype pageSize) {
-    return std::min<qsizetype>(pageSize / 256, qsizetype{1} << 16);
+    return std::min<qsizetype>(pageSize / 256, qsizetype{1} << 13);
 }
 
 } // namespace
@@ -37,9 +39,9 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         } catch (...) {
             // Without the room the adds still work, growing as they go.
         }
-        // Values come a run at a time, so the search keeps its vectors between
-        // tokens; each is added straight from the page's bytes, and only one
-        // holding a tab or a line break is copied first.
+        // Values come a run at a time from the block search; each is added
+        // straight from the page's bytes, and only one holding a tab or a line
+        // break is copied first.
         std::array<ByteTokenScanner::Value, 64> found;
         for (qsizetype from = 0; from >= 0;) {
             const int count =

@@ -1,6 +1,7 @@
 #include "fetcher/byte_search_x86.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace byte_search {
@@ -43,7 +44,7 @@ struct TokenWord {
     }
     bool matches(const TokenPattern& t, const unsigned char* data, std::ptrdiff_t at,
                  std::ptrdiff_t size) const {
-        if (at + 8 > size)
+        if (std::endian::native != std::endian::little || at + 8 > size)
             return restMatches(t, data + at);
         return ((load64(data + at) | caseBits) & mask) == bytes &&
                (whole || restMatches(t, data + at));

@@ -1,5 +1,7 @@
 #include "fetcher/folded_key.h"
 
+#include "fetcher/keyed_hash.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -106,6 +108,30 @@ const unsigned char* foldLatin1(const unsigned char* text, size_t size, unsigned
         changed |= out[i] ^ c;
     }
     return changed != 0 ? out : text;
+}
+
+bool keyedHashOfFoldedAscii(const unsigned char* text, size_t size, quint64& hash, bool& changed) {
+    if (!latin1Folding().asciiIsAtoZ)
+        return false;
+    KeyedHasher hasher;
+    std::uint64_t high = 0;
+    std::uint64_t caps = 0;
+    auto fold = [&](std::uint64_t word) {
+        high |= word & kEach(0x80);
+        const std::uint64_t c = capitals(word & ~kEach(0x80));
+        caps |= c;
+        return word | (c >> 2);
+    };
+    const size_t whole = size & ~size_t{7};
+    for (size_t i = 0; i < whole; i += 8)
+        hasher.add(fold(load64(text + i)));
+    const size_t rest = size - whole;
+    const std::uint64_t last = rest != 0 ? fold(KeyedHasher::lastBytes(text, size, rest)) : 0;
+    if (high != 0)
+        return false;
+    hash = hasher.finish(last, size);
+    changed = caps != 0;
+    return true;
 }
 
 unsigned char* FoldedKey::resize(size_t size) {

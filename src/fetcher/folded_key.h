@@ -35,3 +35,8 @@ private:
 // `size` bytes) holding it; nullptr when a character folds out of Latin-1
 // (the micro sign), which only FoldedKey can fold.
 const unsigned char* foldLatin1(const unsigned char* text, size_t size, unsigned char* out);
+
+// keyedHash of the narrow form of a text of ASCII bytes, folded a word at a
+// time as it is hashed, and whether folding changes it; false when a byte
+// from 0x80 on lies in it, which only foldLatin1 folds.
+bool keyedHashOfFoldedAscii(const unsigned char* text, size_t size, quint64& hash, bool& changed);

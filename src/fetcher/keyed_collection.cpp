@@ -146,6 +146,13 @@ bool KeyedCollection::add(const QString& item, const QString& key) {
 bool KeyedCollection::addLatin1(const char* text, qsizetype size) {
     const auto* in = reinterpret_cast<const unsigned char*>(text);
     const auto count = static_cast<size_t>(size);
+    // Most values are ASCII and need no folding: folded and hashed in one
+    // pass, and copied only when they are new.
+    quint64 hash = 0;
+    bool changed = false;
+    const bool ascii = hash_ == keyedHash && keyedHashOfFoldedAscii(in, count, hash, changed);
+    if (ascii && !changed)
+        return insert(in, count, false, hash, ItemForm::Key, nullptr, 0, count);
     std::array<unsigned char, 256> local;
     std::vector<unsigned char> heap;
     unsigned char* room = local.data();
@@ -158,7 +165,8 @@ bool KeyedCollection::addLatin1(const char* text, qsizetype size) {
         const QString wide = QString::fromLatin1(text, size);
         return add(wide, wide);
     }
-    const quint64 hash = hash_(folded, count);
+    if (!ascii)
+        hash = hash_(folded, count);
     if (folded == in)
         return insert(folded, count, false, hash, ItemForm::Key, nullptr, 0, count);
     return insert(folded, count, false, hash, ItemForm::Latin1, in, count, count);

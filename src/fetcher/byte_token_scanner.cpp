@@ -20,18 +20,36 @@ constexpr std::array<std::uint8_t, 256> makeFoldTable() {
 
 constexpr std::array<std::uint8_t, 256> kLower = makeFoldTable();
 
-bool hasOtherCase(std::uint8_t byte) {
-    for (int b = 0; b < 256; ++b)
-        if (b != byte &&
-            ByteTokenScanner::fold(static_cast<std::uint8_t>(b)) == ByteTokenScanner::fold(byte))
-            return true;
-    return false;
-}
-
 // Bytes that fill ordinary markup; an anchor among them would stop the scan
 // too often.
 bool isCommonInMarkup(std::uint8_t byte) {
     return std::strchr(" \"'<>/.\n\r\t", byte) != nullptr;
+}
+
+bool isControl(int byte) {
+    return byte >= 9 && byte <= 13;
+}
+
+byte_search::StopSet stopSetOf(const std::array<std::uint8_t, 256>& kinds, std::uint8_t wanted) {
+    byte_search::StopSet set;
+    bool allControls = true;
+    for (int b = 9; b <= 13; ++b)
+        allControls = allControls && (kinds[b] & wanted) != 0;
+    set.controls = allControls;
+    for (int b = 0; b < 256; ++b) {
+        if ((kinds[b] & wanted) == 0)
+            continue;
+        unsigned char* table = b < 0x80 ? set.low : set.high;
+        for (int copy = 0; copy < 64; copy += 16)
+            table[copy + (b & 15)] |= static_cast<unsigned char>(1 << ((b >> 4) & 7));
+        if (allControls && isControl(b))
+            continue;
+        if (set.count < 8)
+            set.bytes[set.count++] = static_cast<unsigned char>(b);
+        else
+            set.fitsCompares = false;
+    }
+    return set;
 }
 
 } // namespace
@@ -40,16 +58,25 @@ std::uint8_t ByteTokenScanner::fold(std::uint8_t byte) {
     return kLower[byte];
 }
 
+std::uint8_t ByteTokenScanner::caseBit(std::uint8_t folded) {
+    const bool letter =
+        (folded >= 'a' && folded <= 'z') || (folded >= 0xE0 && folded <= 0xFE && folded != 0xF7);
+    return letter ? 0x20 : 0;
+}
+
 bool ByteTokenScanner::available(Path path) {
 #ifdef VIGILO_BYTE_SEARCH_X86
     static const bool avx2 = byte_search::cpuHasAvx2();
-    return path != Path::Avx2 || avx2;
+    static const bool avx512 = byte_search::cpuHasAvx512();
+    return path == Path::Avx512 ? avx512 : path != Path::Avx2 || avx2;
 #else
     return path == Path::Portable;
 #endif
 }
 
 ByteTokenScanner::Path ByteTokenScanner::fastestPath() {
+    if (available(Path::Avx512))
+        return Path::Avx512;
     if (available(Path::Avx2))
         return Path::Avx2;
     return available(Path::Sse2) ? Path::Sse2 : Path::Portable;
@@ -57,49 +84,37 @@ ByteTokenScanner::Path ByteTokenScanner::fastestPath() {
 
 ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimiters, Path path)
     : path_(available(path) ? path : Path::Portable) {
+    folded_.reserve(token.size());
+    caseBits_.reserve(token.size());
     for (QChar c : token) {
         if (c.unicode() > 0xFF)
             matchable_ = false;
-        folded_.append(static_cast<char>(fold(static_cast<std::uint8_t>(c.unicode() & 0xFF))));
+        const std::uint8_t folded = fold(static_cast<std::uint8_t>(c.unicode() & 0xFF));
+        folded_.append(static_cast<char>(folded));
+        caseBits_.append(static_cast<char>(caseBit(folded)));
     }
     for (QChar c : delimiters) {
         if (c.unicode() > 0xFF)
             continue; // no page byte can be it
         const std::uint8_t d = fold(static_cast<std::uint8_t>(c.unicode()));
-        for (int b = 0; b < 256; ++b)
-            if (fold(static_cast<std::uint8_t>(b)) == d)
-                delimiter_[b] = true;
+        stop_[d] |= kDelimiter;
+        stop_[d ^ caseBit(d)] |= kDelimiter;
     }
-    int delimiterCount = 0;
-    for (int b = 0; b < 256; ++b) {
-        if (!delimiter_[b])
-            continue;
-        if (delimiterCount < 8)
-            delimiterBytes_.bytes[delimiterCount] = static_cast<unsigned char>(b);
-        ++delimiterCount;
-    }
-    fewDelimiters_ = delimiterCount <= 8;
-    delimiterBytes_.count = fewDelimiters_ ? delimiterCount : 0;
-    if (folded_.isEmpty())
-        return;
-    // Each end byte in both letter cases.
-    auto otherCase = [](std::uint8_t folded) {
-        for (int b = 0; b < 256; ++b)
-            if (b != folded && fold(static_cast<std::uint8_t>(b)) == folded)
-                return static_cast<unsigned char>(b);
-        return static_cast<unsigned char>(folded);
-    };
-    const auto first = static_cast<std::uint8_t>(folded_.front());
-    const auto last = static_cast<std::uint8_t>(folded_.back());
-    ends_ = {{first, otherCase(first)}, {last, otherCase(last)}, folded_.size() - 1};
-    const std::uint8_t head = static_cast<std::uint8_t>(folded_[0]);
-    for (int b = 0; b < 256; ++b)
-        first_[b] = fold(static_cast<std::uint8_t>(b)) == head;
-    // The anchor is found with memchr; prefer a byte that is rare in markup.
+    for (int b = 9; b <= 13; ++b)
+        stop_[b] |= kControl;
+    search_.token = {reinterpret_cast<const unsigned char*>(folded_.constData()),
+                     reinterpret_cast<const unsigned char*>(caseBits_.constData()), folded_.size()};
+    search_.delimiters = stopSetOf(stop_, kDelimiter);
+    search_.delimitersOrControls = stopSetOf(stop_, kDelimiter | kControl);
+    if (path_ == Path::Sse2 &&
+        !(search_.delimiters.fitsCompares && search_.delimitersOrControls.fitsCompares))
+        path_ = Path::Portable; // SSE2 has no byte shuffle for a large set
+    // The portable search finds an anchor with memchr; prefer a byte that is
+    // rare in markup.
     for (int pass = 0; pass < 2 && anchor_ < 0; ++pass)
         for (qsizetype i = 0; i < folded_.size(); ++i) {
             const auto b = static_cast<std::uint8_t>(folded_[i]);
-            if (!hasOtherCase(b) && (pass == 1 || !isCommonInMarkup(b))) {
+            if (caseBit(b) == 0 && (pass == 1 || !isCommonInMarkup(b))) {
                 anchor_ = i;
                 anchorByte_ = b;
                 break;
@@ -116,34 +131,59 @@ bool ByteTokenScanner::matchesAt(const char* data, qsizetype at) const {
     return true;
 }
 
-qsizetype ByteTokenScanner::findToken(const char* data, qsizetype size, qsizetype from) const {
-    if (!matchable_ || from < 0)
-        return -1;
-    if (folded_.isEmpty())
-        return from < size ? from : -1;
-    if (path_ == Path::Portable)
-        return findTokenPortable(data, size, from);
-    return findTokenVector(data, size, from);
+int ByteTokenScanner::findValues(const char* data, qsizetype size, qsizetype from, Value* out,
+                                 int capacity, qsizetype* resume) const {
+    if (!matchable_ || from < 0 || from > size - folded_.size()) {
+        *resume = -1;
+        return 0;
+    }
+#ifdef VIGILO_BYTE_SEARCH_X86
+    if (!folded_.isEmpty() && path_ != Path::Portable) {
+        const auto* page = reinterpret_cast<const unsigned char*>(data);
+        const byte_search::BlockMasks masks = path_ == Path::Avx512 ? byte_search::masksAvx512
+                                              : path_ == Path::Avx2 ? byte_search::masksAvx2
+                                                                    : byte_search::masksSse2;
+        std::ptrdiff_t next = -1;
+        const int count =
+            byte_search::walkValues(page, from, size, search_, masks, out, capacity, &next);
+        *resume = next;
+        return count;
+    }
+#endif
+    return findValuesPortable(data, size, from, out, capacity, resume);
 }
 
-// Candidates whose first and last bytes fit, each then checked whole.
-qsizetype ByteTokenScanner::findTokenVector(const char* data, qsizetype size,
-                                            qsizetype from) const {
-#ifdef VIGILO_BYTE_SEARCH_X86
-    const auto* page = reinterpret_cast<const unsigned char*>(data);
-    const qsizetype lastStart = size - folded_.size();
-    const auto candidate =
-        path_ == Path::Avx2 ? byte_search::tokenCandidateAvx2 : byte_search::tokenCandidateSse2;
-    for (qsizetype at = from; at <= lastStart;) {
-        const qsizetype start = candidate(page, at, lastStart, ends_);
-        if (start < 0 || matchesAt(data, start))
-            return start;
-        at = start + 1;
+int ByteTokenScanner::findValuesPortable(const char* data, qsizetype size, qsizetype from,
+                                         Value* out, int capacity, qsizetype* resume) const {
+    for (int n = 0; n < capacity; ++n) {
+        const qsizetype start = findToken(data, size, from);
+        if (start < 0) {
+            *resume = -1;
+            return n;
+        }
+        Value& value = out[n];
+        value.begin = start + folded_.size();
+        value.controls = false;
+        value.end = findStop(data, size, value.begin, kDelimiter | kControl);
+        if (value.end < size &&
+            (stop_[static_cast<std::uint8_t>(data[value.end])] & kDelimiter) == 0) {
+            value.controls = true;
+            value.end = findStop(data, size, value.end + 1, kDelimiter);
+        }
+        if (value.end >= size) {
+            *resume = -1;
+            return n + 1;
+        }
+        from = value.end + 1;
     }
-    return -1;
-#else
+    *resume = from;
+    return capacity;
+}
+
+qsizetype ByteTokenScanner::findToken(const char* data, qsizetype size, qsizetype from) const {
+    if (folded_.isEmpty())
+        return from < size ? from : -1;
     return findTokenPortable(data, size, from);
-#endif
 }
 
 qsizetype ByteTokenScanner::findTokenPortable(const char* data, qsizetype size,
@@ -165,28 +205,18 @@ qsizetype ByteTokenScanner::findTokenPortable(const char* data, qsizetype size,
         return -1;
     }
     const auto* page = reinterpret_cast<const std::uint8_t*>(data);
+    const auto head = static_cast<std::uint8_t>(folded_[0]);
     for (qsizetype start = from; start <= last; ++start)
-        if (first_[page[start]] && matchesAt(data, start))
+        if (kLower[page[start]] == head && matchesAt(data, start))
             return start;
     return -1;
 }
 
-qsizetype ByteTokenScanner::findDelimiter(const char* data, qsizetype size, qsizetype from) const {
-#ifdef VIGILO_BYTE_SEARCH_X86
-    if (path_ != Path::Portable && fewDelimiters_ && from < size) {
-        const auto* page = reinterpret_cast<const unsigned char*>(data);
-        return path_ == Path::Avx2 ? byte_search::delimiterAvx2(page, from, size, delimiterBytes_)
-                                   : byte_search::delimiterSse2(page, from, size, delimiterBytes_);
-    }
-#endif
-    return findDelimiterPortable(data, size, from);
-}
-
-qsizetype ByteTokenScanner::findDelimiterPortable(const char* data, qsizetype size,
-                                                  qsizetype from) const {
-    const auto* page = reinterpret_cast<const std::uint8_t*>(data);
+qsizetype ByteTokenScanner::findStop(const char* data, qsizetype size, qsizetype from,
+                                     std::uint8_t kinds) const {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
     qsizetype i = from;
-    while (i < size && !delimiter_[page[i]])
+    while (i < size && (stop_[bytes[i]] & kinds) == 0)
         ++i;
     return i;
 }

@@ -7,6 +7,7 @@
 #include "platform/program_info.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QPointer>
 #include <QString>
 
@@ -47,7 +48,8 @@ private:
     void ShowStatus(const QString& text);
     void ShowReadingStatus(std::int32_t lTotalRead);
     void reserveAnnounced(QByteArray& page, InternetHandle url);
-    static QString StripControlChars(const QString& text);
+    // The page's Latin-1 text without its tabs and line breaks.
+    static QByteArray StripControlChars(QByteArrayView text);
 
     InternetApi& internet_;
     BusyPointer& pointer_;

@@ -1,19 +1,21 @@
-#include "fetcher/byte_run_set.h"
 #include "fetcher/byte_token_scanner.h"
 #include "fetcher/cnetget.h"
 
 #include <algorithm>
-#include <vector>
+#include <array>
 
 namespace {
 
 // Ends a value: the double quote, '>', '?' and '#'.
 const QString kDefaultDelimiters = QStringLiteral("\">?#");
 
-struct Run {
-    qsizetype offset;
-    qsizetype length;
-};
+// A page of markup holds a link or a source every few hundred bytes; room
+// for that many values spares the collection most of its growing. A larger
+// page repeats most of its values, and a large index would only fill the
+// cache, so past a few thousand the index grows as it needs to.
+qsizetype expectedValues(qsizetype pageSize) {
+    return std::min<qsizetype>(pageSize / 256, qsizetype{1} << 13);
+}
 
 } // namespace
 
@@ -32,38 +34,34 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         const QByteArray page = sRawHTML;
         const char* data = page.constData();
         const qsizetype size = page.size();
-        // Byte runs already offered in this scan: the same bytes give the same
-        // key, which the collection then holds, so they are skipped cheaply.
-        // The new ones are gathered first, so the collection grows only once.
-        // A page of markup holds a link or a source every few hundred bytes.
-        ByteRunSet offered(data, size / 256);
-        std::vector<Run> runs;
-        qsizetype at = scanner.findToken(data, size, 0);
-        while (at >= 0) {
-            const qsizetype value = at + scanner.tokenSize();
-            const qsizetype end = scanner.findDelimiter(data, size, value);
-            try {
-                if (offered.insert(value, end - value))
-                    runs.push_back({value, end - value});
-            } catch (...) {
-                // One value that cannot be taken does not end the scan.
-            }
-            if (end >= size)
-                break;
-            at = scanner.findToken(data, size, end + 1);
-        }
         try {
-            colItems.reserve(colItems.count() + static_cast<qsizetype>(runs.size()));
+            colItems.reserve(colItems.count() + expectedValues(size));
         } catch (...) {
             // Without the room the adds still work, growing as they go.
         }
-        for (const Run& run : runs) {
-            try {
-                const QString item =
-                    StripControlChars(QString::fromLatin1(data + run.offset, run.length));
-                if (!item.isEmpty())
-                    colItems.add(item, item);
-            } catch (...) {
+        // Values come a run at a time from the block search; each is added
+        // straight from the page's bytes, and only one holding a tab or a line
+        // break is copied first.
+        std::array<ByteTokenScanner::Value, 64> found;
+        for (qsizetype from = 0; from >= 0;) {
+            const int count =
+                scanner.findValues(data, size, from, found.data(), int(found.size()), &from);
+            for (int i = 0; i < count; ++i) {
+                const ByteTokenScanner::Value& value = found[i];
+                const qsizetype length = value.end - value.begin;
+                try {
+                    if (!value.controls) {
+                        if (length > 0)
+                            colItems.addLatin1(data + value.begin, length);
+                    } else {
+                        const QByteArray item =
+                            StripControlChars(QByteArrayView(data + value.begin, length));
+                        if (!item.isEmpty())
+                            colItems.addLatin1(item.constData(), item.size());
+                    }
+                } catch (...) {
+                    // One value that cannot be taken does not end the scan.
+                }
             }
         }
         result = true;
@@ -73,14 +71,11 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
     return result;
 }
 
-QString CNetGet::StripControlChars(const QString& text) {
-    auto isControl = [](QChar c) { return c.unicode() >= 9 && c.unicode() <= 13; };
-    if (std::none_of(text.begin(), text.end(), isControl))
-        return text;
-    QString result;
+QByteArray CNetGet::StripControlChars(QByteArrayView text) {
+    QByteArray result;
     result.reserve(text.size());
-    for (QChar c : text)
-        if (!isControl(c))
+    for (char c : text)
+        if (c < 9 || c > 13)
             result.append(c);
     return result;
 }

@@ -1,184 +1,82 @@
 #include "fetcher/keyed_collection.h"
 
-#include <QRandomGenerator>
+#include "fetcher/folded_key.h"
+#include "fetcher/keyed_hash.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
-// A key folded as QString::toCaseFolded folds it, in the form it is stored,
-// hashed and compared in: a marker byte, then one byte per character when
-// every folded character is in Latin-1 (nearly every key), else two. The
-// form depends on the folded text alone, so equal folded keys are equal here.
-class FoldedKey {
-public:
-    explicit FoldedKey(const QString& key);
-    FoldedKey(const FoldedKey&) = delete; // data_ may point into local_
-    FoldedKey& operator=(const FoldedKey&) = delete;
-    const unsigned char* data() const { return data_; }
-    size_t size() const { return size_; }
+constexpr size_t kMinSlots = 16;
+// A key's size word holds 31 bits, and text_ is reached by 32-bit offsets;
+// no page comes near either.
+constexpr size_t kMaxKeySize = 0x7FFFFFFF;
+constexpr size_t kMaxText = 0xFFFFFFFE;
 
-private:
-    unsigned char* resize(size_t size);
-    void storeWide(const QString& folded);
-
-    std::array<unsigned char, 512> local_;
-    std::vector<unsigned char> heap_;
-    unsigned char* data_ = nullptr;
-    size_t size_ = 0;
-};
-
-// Latin-1 folds character by character; the table is taken from QString's
-// own folding so both paths agree. A character whose folding is more than
-// one character or leaves Latin-1 (the micro sign) sends the key the slow way.
-struct Latin1Folding {
-    std::array<unsigned char, 256> to{};
-    std::array<bool, 256> narrow{};
-    Latin1Folding() {
-        for (int c = 0; c < 256; ++c) {
-            const QString folded = QString(QChar(static_cast<char16_t>(c))).toCaseFolded();
-            narrow[c] = folded.size() == 1 && folded.at(0).unicode() <= 0xFF;
-            to[c] = static_cast<unsigned char>(narrow[c] ? folded.at(0).unicode() : c);
-        }
-    }
-};
-
-constexpr unsigned char kNarrow = 0;
-constexpr unsigned char kWide = 1;
-
-unsigned char* FoldedKey::resize(size_t size) {
-    if (size <= local_.size()) {
-        data_ = local_.data();
-    } else {
-        heap_.resize(size);
-        data_ = heap_.data();
-    }
-    size_ = size;
-    return data_;
+std::uint32_t tagOf(quint64 hash) {
+    return static_cast<std::uint32_t>(hash >> 32);
 }
 
-FoldedKey::FoldedKey(const QString& key) {
-    static const Latin1Folding latin1;
-    const auto* in = reinterpret_cast<const char16_t*>(key.constData());
-    const size_t count = static_cast<size_t>(key.size());
-    unsigned char* out = resize(count + 1);
-    out[0] = kNarrow;
-    for (size_t i = 0; i < count; ++i) {
-        const char16_t c = in[i];
-        if (c > 0xFF || !latin1.narrow[c]) {
-            storeWide(key.toCaseFolded());
-            return;
-        }
-        out[i + 1] = latin1.to[c];
-    }
+std::uint32_t sizeAndWide(size_t size, bool wide) {
+    return static_cast<std::uint32_t>(size << 1) | (wide ? 1 : 0);
 }
 
-void FoldedKey::storeWide(const QString& folded) {
-    const auto* in = reinterpret_cast<const char16_t*>(folded.constData());
-    const size_t count = static_cast<size_t>(folded.size());
-    if (std::all_of(in, in + count, [](char16_t c) { return c <= 0xFF; })) {
-        unsigned char* out = resize(count + 1);
-        out[0] = kNarrow;
-        for (size_t i = 0; i < count; ++i)
-            out[i + 1] = static_cast<unsigned char>(in[i]);
-        return;
-    }
-    unsigned char* out = resize(1 + count * sizeof(char16_t));
-    out[0] = kWide;
-    std::memcpy(out + 1, in, count * sizeof(char16_t));
+template <typename Word> Word load(const unsigned char* p) {
+    Word word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
 }
 
-// SipHash-1-3 under a key drawn once per process: a page cannot be written to
-// make its values collide, as it could with an unkeyed hash.
-struct SipKey {
-    quint64 k0;
-    quint64 k1;
-};
-
-const SipKey& processKey() {
-    static const SipKey key = [] {
-        QRandomGenerator* system = QRandomGenerator::system();
-        return SipKey{system->generate64(), system->generate64()};
-    }();
-    return key;
+// Keys are short: words compared in line beat a call to memcmp.
+bool sameBytes(const unsigned char* a, const unsigned char* b, size_t size) {
+    if (size >= 8) {
+        for (size_t i = 0; i + 8 < size; i += 8)
+            if (load<std::uint64_t>(a + i) != load<std::uint64_t>(b + i))
+                return false;
+        return load<std::uint64_t>(a + size - 8) == load<std::uint64_t>(b + size - 8);
+    }
+    if (size >= 4)
+        return load<std::uint32_t>(a) == load<std::uint32_t>(b) &&
+               load<std::uint32_t>(a + size - 4) == load<std::uint32_t>(b + size - 4);
+    for (size_t i = 0; i < size; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
 }
-
-struct SipState {
-    quint64 v0, v1, v2, v3;
-    void round() {
-        v0 += v1;
-        v1 = std::rotl(v1, 13) ^ v0;
-        v0 = std::rotl(v0, 32);
-        v2 += v3;
-        v3 = std::rotl(v3, 16) ^ v2;
-        v0 += v3;
-        v3 = std::rotl(v3, 21) ^ v0;
-        v2 += v1;
-        v1 = std::rotl(v1, 17) ^ v2;
-        v2 = std::rotl(v2, 32);
-    }
-    void absorb(quint64 m) {
-        v3 ^= m;
-        round();
-        v0 ^= m;
-    }
-};
-
-quint64 keyedHash(const unsigned char* bytes, size_t size) {
-    const SipKey& key = processKey();
-    SipState s{key.k0 ^ 0x736f6d6570736575ull, key.k1 ^ 0x646f72616e646f6dull,
-               key.k0 ^ 0x6c7967656e657261ull, key.k1 ^ 0x7465646279746573ull};
-    size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        quint64 m;
-        std::memcpy(&m, bytes + i, 8);
-        s.absorb(m);
-    }
-    quint64 last = static_cast<quint64>(size) << 56;
-    for (size_t j = 0; i + j < size; ++j)
-        last |= static_cast<quint64>(bytes[i + j]) << (8 * j);
-    s.absorb(last);
-    s.v2 ^= 0xFF;
-    s.round();
-    s.round();
-    s.round();
-    return s.v0 ^ s.v1 ^ s.v2 ^ s.v3;
-}
-
-constexpr qsizetype kMinSlots = 16;
 
 } // namespace
 
 KeyedCollection::KeyedCollection(KeyHash hash) : hash_(hash ? hash : keyedHash) {}
 
-qsizetype KeyedCollection::findSlot(const unsigned char* folded, size_t size, quint64 hash) const {
+KeyedCollection::Probe KeyedCollection::find(const unsigned char* folded, size_t size, bool wide,
+                                             quint64 hash) const {
     const size_t mask = slots_.size() - 1;
+    const std::uint32_t tag = tagOf(hash);
+    const std::uint32_t form = sizeAndWide(size, wide);
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];
-        if (slot.entry == 0)
-            return static_cast<qsizetype>(i);
-        if (slot.hash != hash)
+        if (slot.at == 0)
+            return {i, false};
+        if (slot.tag != tag)
             continue;
-        const qsizetype index = slot.entry - 1;
-        const size_t begin = index == 0 ? 0 : keyEnds_[index - 1];
-        if (keyEnds_[index] - begin == size && std::memcmp(keys_.data() + begin, folded, size) == 0)
-            return static_cast<qsizetype>(i);
+        const unsigned char* key = text_.data() + slot.at - 1;
+        if (load<std::uint32_t>(key) == form && sameBytes(key + 4, folded, size))
+            return {i, true};
     }
 }
 
-void KeyedCollection::rehash(qsizetype slotCount) {
-    std::vector<Slot> grown(static_cast<size_t>(slotCount));
+void KeyedCollection::rehash(size_t slotCount) {
+    std::vector<Slot> grown(slotCount);
     const size_t mask = grown.size() - 1;
-    for (const Slot& slot : slots_) {
-        if (slot.entry == 0)
-            continue;
-        size_t i = slot.hash & mask;
-        while (grown[i].entry != 0)
+    for (const Entry& entry : entries_) {
+        size_t i = entry.hash & mask;
+        while (grown[i].at != 0)
             i = (i + 1) & mask;
-        grown[i] = slot;
+        grown[i] = {tagOf(entry.hash), entry.at + 1};
     }
     slots_.swap(grown);
 }
@@ -187,39 +85,91 @@ void KeyedCollection::reserve(qsizetype total) {
     // Beyond this no machine has the memory; the adds would fail anyway.
     if (total <= 0 || total > (qsizetype{1} << 40))
         return;
-    const auto wanted = static_cast<qsizetype>(std::bit_ceil(static_cast<size_t>(total) * 2));
-    if (wanted > static_cast<qsizetype>(slots_.size()))
+    const size_t wanted = std::bit_ceil(static_cast<size_t>(total) * 2);
+    if (wanted > slots_.size())
         rehash(std::max(kMinSlots, wanted));
-    items_.reserve(total);
-    keyEnds_.reserve(static_cast<size_t>(total));
+    entries_.reserve(static_cast<size_t>(total));
+    // Links and sources run to a few dozen characters.
+    text_.reserve(static_cast<size_t>(total) * 32);
+}
+
+bool KeyedCollection::insert(const unsigned char* folded, size_t size, bool wide, quint64 hash,
+                             ItemForm form, const void* item, size_t itemBytes, size_t itemSize) {
+    if (size > kMaxKeySize)
+        throw std::length_error("KeyedCollection: key too long");
+    if (slots_.empty())
+        rehash(kMinSlots);
+    Probe probe = find(folded, size, wide, hash);
+    if (probe.found)
+        return false;
+    if ((entries_.size() + 1) * 2 > slots_.size()) {
+        rehash(slots_.size() * 2);
+        probe = find(folded, size, wide, hash);
+    }
+    const size_t at = text_.size();
+    if (at + 4 + size + itemBytes > kMaxText)
+        throw std::length_error("KeyedCollection: texts too long");
+    // All or nothing: a failure part way takes back what was appended.
+    try {
+        text_.resize(at + 4 + size + itemBytes);
+        unsigned char* out = text_.data() + at;
+        const std::uint32_t form32 = sizeAndWide(size, wide);
+        std::memcpy(out, &form32, 4);
+        std::memcpy(out + 4, folded, size);
+        if (itemBytes != 0)
+            std::memcpy(out + 4 + size, item, itemBytes);
+        entries_.push_back({static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size),
+                            itemSize, hash, form});
+    } catch (...) {
+        text_.resize(at);
+        throw;
+    }
+    slots_[probe.slot] = {tagOf(hash), static_cast<std::uint32_t>(at + 1)};
+    return true;
 }
 
 bool KeyedCollection::add(const QString& item, const QString& key) {
     const FoldedKey folded(key);
     const quint64 hash = hash_(folded.data(), folded.size());
-    if (slots_.empty())
-        rehash(kMinSlots);
-    qsizetype slot = findSlot(folded.data(), folded.size(), hash);
-    if (slots_[slot].entry != 0)
-        return false;
-    if ((items_.size() + 1) * 2 > static_cast<qsizetype>(slots_.size())) {
-        rehash(static_cast<qsizetype>(slots_.size()) * 2);
-        slot = findSlot(folded.data(), folded.size(), hash);
+    const auto* chars = reinterpret_cast<const char16_t*>(item.constData());
+    const auto count = static_cast<size_t>(item.size());
+    if (!std::all_of(chars, chars + count, [](char16_t c) { return c <= 0xFF; }))
+        return insert(folded.data(), folded.size(), folded.wide(), hash, ItemForm::Utf16, chars,
+                      count * sizeof(char16_t), count);
+    if (!folded.wide() && folded.size() == count && std::equal(chars, chars + count, folded.data()))
+        return insert(folded.data(), folded.size(), false, hash, ItemForm::Key, nullptr, 0, count);
+    const QByteArray latin1 = item.toLatin1();
+    return insert(folded.data(), folded.size(), folded.wide(), hash, ItemForm::Latin1,
+                  latin1.constData(), count, count);
+}
+
+bool KeyedCollection::addLatin1(const char* text, qsizetype size) {
+    const auto* in = reinterpret_cast<const unsigned char*>(text);
+    const auto count = static_cast<size_t>(size);
+    // Most values are ASCII and need no folding: folded and hashed in one
+    // pass, and copied only when they are new.
+    quint64 hash = 0;
+    bool changed = false;
+    const bool ascii = hash_ == keyedHash && keyedHashOfFoldedAscii(in, count, hash, changed);
+    if (ascii && !changed)
+        return insert(in, count, false, hash, ItemForm::Key, nullptr, 0, count);
+    std::array<unsigned char, 256> local;
+    std::vector<unsigned char> heap;
+    unsigned char* room = local.data();
+    if (count > local.size()) {
+        heap.resize(count);
+        room = heap.data();
     }
-    // All or nothing: a failure part way takes back what was appended.
-    const size_t keysBefore = keys_.size();
-    const qsizetype itemsBefore = items_.size();
-    try {
-        keys_.insert(keys_.end(), folded.data(), folded.data() + folded.size());
-        keyEnds_.push_back(keys_.size());
-        items_.append(item);
-    } catch (...) {
-        keys_.resize(keysBefore);
-        keyEnds_.resize(static_cast<size_t>(itemsBefore));
-        throw;
+    const unsigned char* folded = foldLatin1(in, count, room);
+    if (!folded) { // folds out of Latin-1: the general way
+        const QString wide = QString::fromLatin1(text, size);
+        return add(wide, wide);
     }
-    slots_[slot] = {hash, items_.size()};
-    return true;
+    if (!ascii)
+        hash = hash_(folded, count);
+    if (folded == in)
+        return insert(folded, count, false, hash, ItemForm::Key, nullptr, 0, count);
+    return insert(folded, count, false, hash, ItemForm::Latin1, in, count, count);
 }
 
 bool KeyedCollection::containsKey(const QString& key) const {
@@ -227,5 +177,30 @@ bool KeyedCollection::containsKey(const QString& key) const {
         return false;
     const FoldedKey folded(key);
     const quint64 hash = hash_(folded.data(), folded.size());
-    return slots_[findSlot(folded.data(), folded.size(), hash)].entry != 0;
+    return find(folded.data(), folded.size(), folded.wide(), hash).found;
+}
+
+QString KeyedCollection::item(qsizetype index) const {
+    const Entry& entry = entries_.at(static_cast<size_t>(index));
+    const unsigned char* key = text_.data() + entry.at + 4;
+    const auto size = static_cast<qsizetype>(entry.itemSize);
+    switch (entry.form) {
+    case ItemForm::Key:
+        return QString::fromLatin1(reinterpret_cast<const char*>(key), size);
+    case ItemForm::Latin1:
+        return QString::fromLatin1(reinterpret_cast<const char*>(key + entry.keySize), size);
+    case ItemForm::Utf16:
+        break;
+    }
+    QString wide(size, Qt::Uninitialized);
+    std::memcpy(wide.data(), key + entry.keySize, entry.itemSize * sizeof(char16_t));
+    return wide;
+}
+
+QStringList KeyedCollection::items() const {
+    QStringList list;
+    list.reserve(count());
+    for (qsizetype i = 0; i < count(); ++i)
+        list.append(item(i));
+    return list;
 }

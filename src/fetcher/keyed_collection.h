@@ -3,11 +3,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <vector>
 
 // An ordered collection of texts, each stored under a text key. Keys are
 // unique without regard to letter case (as QString::toCaseFolded sees it);
 // adding under a key that is already present fails and changes nothing.
+//
+// Keys and texts live back to back in one block, one byte per character
+// where they fit in Latin-1; a QString is made only when an element is read.
 class KeyedCollection {
 public:
     // The hash of a folded key as stored. Without one given, a hash keyed
@@ -17,29 +21,49 @@ public:
 
     // Returns false, changing nothing, when the key is already present.
     bool add(const QString& item, const QString& key);
+    // add(text, text) for a Latin-1 text, without making a QString of it.
+    bool addLatin1(const char* text, qsizetype size);
     bool containsKey(const QString& key) const;
     // Room for this many elements in all, so that adding up to it does not
-    // grow anything.
+    // grow the index.
     void reserve(qsizetype total);
-    qsizetype count() const { return items_.size(); }
+    qsizetype count() const { return static_cast<qsizetype>(entries_.size()); }
     // 0-based, in insertion order.
-    const QString& item(qsizetype index) const { return items_.at(index); }
-    const QStringList& items() const { return items_; }
+    QString item(qsizetype index) const;
+    QStringList items() const;
 
 private:
-    struct Slot {
-        quint64 hash = 0;
-        qsizetype entry = 0; // index + 1; 0: empty
+    enum class ItemForm : unsigned char {
+        Key,    // the key's own bytes (a narrow key that folding left alone)
+        Latin1, // one byte per character after the key
+        Utf16,  // two bytes per character after the key
     };
-    // The slot holding the folded key, or the empty slot where it belongs.
-    qsizetype findSlot(const unsigned char* folded, size_t size, quint64 hash) const;
-    void rehash(qsizetype slotCount);
+    // In text_, each key is its size in bytes and width (a 32-bit word:
+    // size << 1 | wide), then its folded bytes, then its item's text unless
+    // the form is Key. Offsets into text_ fit 32 bits.
+    struct Entry {
+        std::uint32_t at; // of the key's size word
+        std::uint32_t keySize;
+        size_t itemSize; // in characters
+        quint64 hash;
+        ItemForm form;
+    };
+    // Eight bytes, so that the index of a large page stays in the cache.
+    struct Slot {
+        std::uint32_t tag = 0; // the hash's high half
+        std::uint32_t at = 0;  // the key's size word + 1; 0: empty
+    };
+    struct Probe {
+        size_t slot;
+        bool found;
+    };
+    Probe find(const unsigned char* folded, size_t size, bool wide, quint64 hash) const;
+    bool insert(const unsigned char* folded, size_t size, bool wide, quint64 hash, ItemForm form,
+                const void* item, size_t itemBytes, size_t itemSize);
+    void rehash(size_t slotCount);
 
     KeyHash hash_;
-    QStringList items_;
-    // Folded keys back to back, in the form they are hashed in; key i ends
-    // at keyEnds_[i].
-    std::vector<unsigned char> keys_;
-    std::vector<size_t> keyEnds_;
-    std::vector<Slot> slots_; // open addressing, a power of two, at most half full
+    std::vector<unsigned char> text_; // each folded key, then its item's text
+    std::vector<Entry> entries_;      // in insertion order
+    std::vector<Slot> slots_;         // open addressing, a power of two, at most half full
 };

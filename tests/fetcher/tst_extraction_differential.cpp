@@ -9,8 +9,12 @@
 
 namespace {
 
+// A value as the scanner reports it: where it starts and ends, and whether
+// it holds a tab or a line break.
+using Span = std::tuple<qsizetype, qsizetype, bool>;
+
 struct Found {
-    QList<QPair<qsizetype, qsizetype>> spans; // token start, end of its value
+    QList<Span> spans;
     QStringList items;
 };
 
@@ -28,8 +32,9 @@ Found reference(const QByteArray& bytes, const QString& token, const QString& de
         qsizetype end = value;
         while (end < page.size() && !delimiters.contains(page.at(end), Qt::CaseInsensitive))
             ++end;
-        found.spans.append({at, end});
-        const QString item = page.mid(value, end - value).remove(controls);
+        const QString text = page.mid(value, end - value);
+        found.spans.append({value, end, text.contains(controls)});
+        const QString item = QString(text).remove(controls);
         if (!item.isEmpty() && !keys.contains(item.toCaseFolded())) {
             keys.insert(item.toCaseFolded());
             found.items.append(item);
@@ -39,16 +44,15 @@ Found reference(const QByteArray& bytes, const QString& token, const QString& de
     return found;
 }
 
-QList<QPair<qsizetype, qsizetype>> spansOf(const ByteTokenScanner& scanner,
-                                           const QByteArray& page) {
-    QList<QPair<qsizetype, qsizetype>> spans;
-    const qsizetype size = page.size();
-    qsizetype at = size > scanner.tokenSize() ? scanner.findToken(page.constData(), size, 0) : -1;
-    while (at >= 0) {
-        const qsizetype end =
-            scanner.findDelimiter(page.constData(), size, at + scanner.tokenSize());
-        spans.append({at, end});
-        at = end >= size ? -1 : scanner.findToken(page.constData(), size, end + 1);
+// A few values per call, so that the search resumes often.
+QList<Span> spansOf(const ByteTokenScanner& scanner, const QByteArray& page) {
+    QList<Span> spans;
+    ByteTokenScanner::Value values[3];
+    qsizetype from = page.size() > scanner.tokenSize() ? 0 : -1;
+    while (from >= 0) {
+        const int count = scanner.findValues(page.constData(), page.size(), from, values, 3, &from);
+        for (int i = 0; i < count; ++i)
+            spans.append({values[i].begin, values[i].end, values[i].controls});
     }
     return spans;
 }
@@ -96,7 +100,13 @@ const QList<QPair<QString, QString>> kSearches = {
     {QStringLiteral("SRC=\""), QStringLiteral("\">?#")},
     {QString::fromLatin1("\xc9T\xc9=\""), QString::fromLatin1("\"\xe9Y")},
     {QStringLiteral("a"), QStringLiteral("\"")},
+    // More than eight delimiters, some past 0x80, one a line break.
+    {QStringLiteral("SRC=\""), QString::fromLatin1("\">?#<=/;:,\n\xe9\xff")},
 };
+
+const QList<ByteTokenScanner::Path> kPaths = {
+    ByteTokenScanner::Path::Portable, ByteTokenScanner::Path::Sse2, ByteTokenScanner::Path::Avx2,
+    ByteTokenScanner::Path::Avx512};
 
 } // namespace
 
@@ -112,14 +122,52 @@ private slots:
             const QByteArray page = generatedPage(random, round < 40 ? round * 3 : 20000);
             for (const auto& [token, delimiters] : kSearches) {
                 const auto expected = reference(page, token, delimiters).spans;
-                for (auto path : {ByteTokenScanner::Path::Portable, ByteTokenScanner::Path::Sse2,
-                                  ByteTokenScanner::Path::Avx2}) {
+                for (auto path : kPaths) {
                     if (!ByteTokenScanner::available(path))
                         continue;
                     const ByteTokenScanner scanner(token, delimiters, path);
                     QCOMPARE(spansOf(scanner, page), expected);
                 }
             }
+        }
+    }
+
+    // A token at every offset across the 64-byte blocks and the stretch the
+    // search reads at once, its value ended by a delimiter at every distance,
+    // by the page's end, or holding a line break; a candidate that fails on
+    // its last byte just before it.
+    void tokensAndDelimitersAtEveryOffset() {
+        const QString token = QStringLiteral("A HREF=\"");
+        const QString delimiters = QStringLiteral("\">?#");
+        QList<QByteArray> pages;
+        for (int offset : {0, 1, 55, 56, 57, 63, 64, 65, 127, 1016, 1023, 1024, 1025}) {
+            for (int length = 0; length < 140; length += 1 + length / 8) {
+                const QByteArray head = QByteArray(offset, 'x') + "a hreF=x" + "A href=\"";
+                const QByteArray value(length, 'v');
+                pages << head + value + "?" + QByteArray(70, 'y') + "a HREF=\"z#";
+                pages << head + value; // runs to the end
+                pages << head + value.left(length / 2) + "\r\n" + value + "\"";
+                pages << QByteArray(offset + length, 'y') + "a href=\""; // token last
+            }
+        }
+        for (const QByteArray& page : pages) {
+            const auto expected = reference(page, token, delimiters).spans;
+            for (auto path : kPaths) {
+                if (!ByteTokenScanner::available(path))
+                    continue;
+                const ByteTokenScanner scanner(token, delimiters, path);
+                QCOMPARE(spansOf(scanner, page), expected);
+            }
+        }
+    }
+
+    // The byte-wide case bit folds exactly as the fold table does.
+    void caseBitMatchesTheFoldTable() {
+        for (int t = 0; t < 256; ++t) {
+            const auto folded = ByteTokenScanner::fold(static_cast<std::uint8_t>(t));
+            for (int b = 0; b < 256; ++b)
+                QCOMPARE(ByteTokenScanner::fold(static_cast<std::uint8_t>(b)) == folded,
+                         (b | ByteTokenScanner::caseBit(folded)) == folded);
         }
     }
 

@@ -1,4 +1,5 @@
 #include "fetcher/keyed_collection.h"
+#include "fetcher/keyed_hash.h"
 
 #include <QSet>
 #include <QtTest>
@@ -108,6 +109,60 @@ private slots:
         for (const QString& base : kBases) {
             const QString key = variant(base, random);
             QCOMPARE(collection.containsKey(key), reference.keys.contains(key.toCaseFolded()));
+        }
+    }
+
+    // Latin-1 texts added from their bytes answer and read back as the same
+    // texts added as strings: every letter case and length around the word
+    // size, accented letters, the micro sign and the sharp s, mixed with
+    // texts beyond Latin-1 added as strings.
+    void latin1BytesActAsStrings_data() { behavesLikeThePlainCollection_data(); }
+    void latin1BytesActAsStrings() {
+        QFETCH(int, hash);
+        const KeyedCollection::KeyHash hashes[] = {nullptr, sameForAll, byLengthOnly};
+        KeyedCollection collection(hashes[hash]);
+        Reference reference;
+        static const QByteArray letters = "aAzZ/.09\xe9\xc9\xb5\xdf\xff\x01 ";
+        std::mt19937 random(3);
+        for (int i = 0; i < (hash == 1 ? 600 : 3000); ++i) {
+            if (i % 10 == 0) {
+                const QString wide = variant(kBases[random() % kBases.size()], random);
+                QCOMPARE(collection.add(wide, wide), reference.add(wide, wide));
+                continue;
+            }
+            // Mostly ASCII letters in both cases, now and then any of them.
+            QByteArray text(static_cast<qsizetype>(random() % 40), Qt::Uninitialized);
+            const qsizetype choice = random() % 4 == 0 ? letters.size() : 4;
+            for (char& c : text)
+                c = letters[random() % choice];
+            const QString expected = QString::fromLatin1(text);
+            QCOMPARE(collection.addLatin1(text.constData(), text.size()),
+                     reference.add(expected, expected));
+            // Found again when asked for as a string in other letter cases:
+            // both ways hash alike.
+            QString flipped = expected;
+            for (QChar& c : flipped)
+                if (c.unicode() < 0x80)
+                    c = c.isUpper() ? c.toLower() : c.toUpper();
+            QVERIFY(!collection.add(expected, flipped));
+        }
+        QCOMPARE(collection.items(), reference.items);
+    }
+
+    // The hash reads every byte of a key, and only those, at each length
+    // around the 8-byte words it takes.
+    void hashSeesEveryByteAndNoMore() {
+        unsigned char bytes[48];
+        for (size_t size = 0; size <= 40; ++size) {
+            std::memset(bytes, 'k', sizeof bytes);
+            const quint64 whole = keyedHash(bytes, size);
+            bytes[size] = 'x'; // past the key
+            QCOMPARE(keyedHash(bytes, size), whole);
+            for (size_t i = 0; i < size; ++i) {
+                bytes[i] ^= 1;
+                QVERIFY2(keyedHash(bytes, size) != whole, qPrintable(QString::number(size)));
+                bytes[i] ^= 1;
+            }
         }
     }
 

@@ -1,10 +1,12 @@
 #include "bench_registry.h"
+#include "curl_timing.h"
+#include "served_pages.h"
 
 #include "fake_platform.h"
 #include "fetcher/cnetget.h"
 #include "http_test_server.h"
+#include "platform/curl_internet.h"
 #include "platform/qt_basic_services.h"
-#include "platform/qt_internet.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -146,13 +148,44 @@ VIGILO_BENCH(parsehtml) {
 // A fetcher on the real internet layer, and a loopback server to read from.
 struct ReadRig {
     HttpTestServer server;
-    QtInternet internet;
+    CurlInternet internet;
     QtBusyPointer pointer;
     QtEventPump events;
     QtProgramInfo program;
     CNetGet net{internet, pointer, events, program};
     ReadRig() { net.Init(); }
 };
+
+// The read alone, ReadUrl with its event round per chunk, against curl's own
+// download of the same page from the same server on a thread of its own.
+VIGILO_BENCH(readurl_vs_curl) {
+    const QByteArray big = generatedPage(10 * 1024 * 1024);
+    ServedPages pages({{"/1mb", big.left(1024 * 1024)}, {"/10mb", big}});
+    ReadRig rig;
+    CNetGet& net = rig.net;
+    for (const auto& [path, name, runs] :
+         {std::tuple{"/1mb", "1mb", 9}, std::tuple{"/10mb", "10mb", 7}}) {
+        const QString url = pages.url(QString::fromLatin1(path));
+        net.ReadUrl(url); // warm-up: the connection, first allocations
+        double read = 1e30;
+        double curl = 1e30;
+        // Alternating, so both see the same state of a shared machine.
+        for (int i = 0; i < runs; ++i) {
+            auto procCpu = [] { timespec t{}; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t); return t.tv_sec * 1e3 + t.tv_nsec / 1e6; };
+            const double cpu0 = threadSeconds(); const double p0 = procCpu();
+            const double wall = bestSeconds(1, [&] { net.ReadUrl(url); }) * 1000;
+            fprintf(stderr, "%s wall %.3f main cpu %.3f process cpu %.3f\n", name, wall, (threadSeconds() - cpu0) * 1000, procCpu() - p0);
+            read = std::min(read, wall);
+            const double c = curlMs(url);
+            if (c > 0)
+                curl = std::min(curl, c);
+        }
+        const QString prefix = QStringLiteral("readurl_") + QLatin1String(name);
+        report(prefix + QStringLiteral("_served_ms"), read);
+        report(QStringLiteral("curl_") + QLatin1String(name) + QStringLiteral("_served_ms"), curl);
+        report(prefix + QStringLiteral("_vs_curl_ratio"), curl < 1e30 ? read / curl : -1);
+    }
+}
 
 // Whole pages through the real internet layer from the loopback server.
 VIGILO_BENCH(readurl) {

@@ -1,10 +1,11 @@
 #include "bench_registry.h"
+#include "curl_timing.h"
 
 #include "fake_platform.h"
 #include "http_test_server.h"
 #include "mainwindow/form1.h"
+#include "platform/curl_internet.h"
 #include "platform/qt_basic_services.h"
-#include "platform/qt_internet.h"
 #include "served_pages.h"
 
 #include <QCheckBox>
@@ -59,7 +60,7 @@ enum class Serving { OwnThread, InThread };
 struct ScanRig {
     std::unique_ptr<HttpTestServer> local;
     std::unique_ptr<ServedPages> served;
-    QtInternet internet;
+    CurlInternet internet;
     QtBusyPointer pointer;
     QtEventPump events;
     FakePlatform fakes;
@@ -99,22 +100,6 @@ template <typename Work> double bestOf(int runs, Work&& work) {
     for (int i = 0; i < runs; ++i)
         best = std::min(best, work());
     return best;
-}
-
-// curl's own total time for one download; the server may answer from this
-// thread, so the wait keeps the event loop running.
-double curlMs(const QString& url) {
-    QProcess curl;
-    QEventLoop loop;
-    QObject::connect(&curl, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&curl, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    curl.start(QStringLiteral("curl"),
-               {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                QStringLiteral("-w"), QStringLiteral("%{time_total}"), url});
-    loop.exec();
-    if (curl.exitStatus() != QProcess::NormalExit || curl.exitCode() != 0)
-        return -1;
-    return curl.readAllStandardOutput().trimmed().toDouble() * 1000.0;
 }
 
 constexpr qsizetype kMb = 1024 * 1024;

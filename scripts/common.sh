@@ -18,7 +18,8 @@ need_packages() {
 }
 
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-multimedia-dev
-                libqt6webenginecore6-bin libgl-dev libpulse0 fonts-dejavu-core zlib1g-dev)
+                libqt6webenginecore6-bin libgl-dev libpulse0 fonts-dejavu-core zlib1g-dev
+                libcurl4-openssl-dev libbrotli-dev libzstd-dev pkg-config)
 
 configure_and_build() {
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,134 +1,155 @@
 #include "platform/content_decoder.h"
 
-#include <zlib.h>
+#include "platform/coding_stage.h"
+
+#include <QList>
 
 #include <algorithm>
 
 namespace {
 
-// Past this many decoded bytes, a body that expanded more than kMaxRatio
-// times is taken for a decompression bomb rather than a page.
-constexpr qint64 kBombFloor = 10 * 1024 * 1024;
-constexpr qint64 kMaxRatio = 40;
+// The most decoded at a time, and the most one stage holds for the next.
 constexpr qsizetype kStep = 64 * 1024;
-
-bool startsGzipMember(QByteArrayView rest) {
-    return rest.size() >= 2 && static_cast<unsigned char>(rest[0]) == 0x1f &&
-           static_cast<unsigned char>(rest[1]) == 0x8b;
-}
 
 } // namespace
 
-struct ContentDecoder::Stream {
-    z_stream z{};
-    bool open = false;
-    ~Stream() {
-        if (open)
-            inflateEnd(&z);
-    }
-};
-
-std::optional<ContentDecoder::Coding> ContentDecoder::codingOf(const QByteArray& contentEncoding,
-                                                               bool* known) {
-    const QByteArray coding = contentEncoding.trimmed().toLower();
-    *known = true;
-    if (coding.isEmpty() || coding == "identity")
-        return std::nullopt;
-    if (coding == "gzip" || coding == "x-gzip")
-        return Coding::Gzip;
-    if (coding == "deflate")
-        return Coding::Deflate;
-    *known = false;
-    return std::nullopt;
-}
-
-ContentDecoder::ContentDecoder(Coding coding)
-    : stream_(std::make_unique<Stream>()), coding_(coding) {}
-
-ContentDecoder::~ContentDecoder() = default;
-
-void ContentDecoder::push(QByteArrayView coded) {
-    if (failed_)
+void ContentDecoder::Stage::push(QByteArrayView coded) {
+    if (failed_ || coded.isEmpty())
         return;
     input_.remove(0, used_);
     used_ = 0;
     input_.append(coded.data(), coded.size());
 }
 
-bool ContentDecoder::refuse() {
+bool ContentDecoder::Stage::refuse() {
     failed_ = true;
     input_.clear();
     used_ = 0;
     return false;
 }
 
-// "deflate" is meant to be zlib-wrapped, but servers also send it raw; the
-// first two bytes tell which.
-bool ContentDecoder::start() {
-    int windowBits = 15 + 16;
-    if (coding_ == Coding::Deflate) {
-        const auto b0 = static_cast<unsigned char>(input_[used_]);
-        const auto b1 = static_cast<unsigned char>(input_[used_ + 1]);
-        const bool zlibHeader = (b0 & 0x0f) == 8 && (b0 >> 4) <= 7 && ((b0 << 8) | b1) % 31 == 0;
-        windowBits = zlibHeader ? 15 : -15;
-    }
-    if (inflateInit2(&stream_->z, windowBits) != Z_OK)
-        return false;
-    stream_->open = true;
-    started_ = true;
-    return true;
-}
-
-bool ContentDecoder::decode(QByteArray& out, qsizetype room) {
+bool ContentDecoder::Stage::decode(QByteArray& out, qsizetype room) {
     if (failed_)
         return false;
-    while (room > 0 && pending() > 0) {
+    while (room > 0 && (pending() > 0 || full_)) {
         if (ended_) {
-            // Only another gzip member may follow the end of a stream.
-            const char* rest = input_.constData() + used_;
-            if (coding_ != Coding::Gzip || static_cast<unsigned char>(rest[0]) != 0x1f)
-                return refuse();
-            if (pending() < 2)
+            const Status next = restart(QByteArrayView(input_).sliced(used_));
+            if (next == Status::NeedMore)
                 break;
-            if (!startsGzipMember(QByteArrayView(rest, 2)) || inflateReset(&stream_->z) != Z_OK)
+            if (next != Status::Going)
                 return refuse();
             ended_ = false;
         }
-        if (!started_) {
-            if (pending() < 2)
-                break;
-            if (!start())
-                return refuse();
-        }
+        started_ = true;
         const qsizetype before = out.size();
         const qsizetype step = std::min(room, kStep);
         out.resize(before + step);
-        z_stream& z = stream_->z;
-        const qsizetype inBefore = pending();
-        z.next_in = reinterpret_cast<Bytef*>(input_.data() + used_);
-        z.avail_in = static_cast<uInt>(std::min<qsizetype>(inBefore, 1 << 30));
-        z.next_out = reinterpret_cast<Bytef*>(out.data() + before);
-        z.avail_out = static_cast<uInt>(step);
-        const int result = inflate(&z, Z_NO_FLUSH);
-        const qsizetype consumed = std::min<qsizetype>(inBefore, 1 << 30) - z.avail_in;
-        const qsizetype produced = step - z.avail_out;
-        out.resize(before + produced);
-        used_ += consumed;
-        totalIn_ += consumed;
-        totalOut_ += produced;
-        room -= produced;
-        if (totalOut_ > kBombFloor && totalOut_ > kMaxRatio * totalIn_)
+        // zlib counts in 32 bits.
+        const std::size_t offered =
+            static_cast<std::size_t>(std::min<qsizetype>(pending(), 1 << 30));
+        std::size_t used = 0;
+        std::size_t made = 0;
+        const Status status =
+            run(reinterpret_cast<const unsigned char*>(input_.constData() + used_), offered,
+                reinterpret_cast<unsigned char*>(out.data() + before),
+                static_cast<std::size_t>(step), &used, &made);
+        out.resize(before + static_cast<qsizetype>(made));
+        used_ += static_cast<qsizetype>(used);
+        totalIn_ += static_cast<qint64>(used);
+        totalOut_ += static_cast<qint64>(made);
+        room -= static_cast<qsizetype>(made);
+        full_ = status == Status::Going && made == static_cast<std::size_t>(step);
+        if (status == Status::Fail || looksLikeBomb(totalIn_, totalOut_))
             return refuse();
-        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
-            return refuse();
-        if (result == Z_STREAM_END)
+        if (status == Status::End)
             ended_ = true;
-        else if (consumed == 0 && produced == 0)
-            break; // wants more input than has come
+        else if (used == 0 && made == 0)
+            break; // waits for more input
     }
     if (used_ > 0 && used_ == input_.size()) {
         input_.resize(0);
         used_ = 0;
     }
     return true;
+}
+
+std::unique_ptr<ContentDecoder> ContentDecoder::forCodings(QByteArrayView contentEncoding,
+                                                           bool* known) {
+    *known = true;
+    std::vector<std::unique_ptr<Stage>> stages;
+    for (const QByteArray& part : contentEncoding.toByteArray().split(',')) {
+        const QByteArray coding = part.trimmed().toLower();
+        if (coding.isEmpty() || coding == "identity" || coding == "none")
+            continue;
+        std::unique_ptr<Stage> stage = makeCodingStage(coding);
+        if (!stage) {
+            *known = false;
+            return nullptr;
+        }
+        stages.push_back(std::move(stage));
+    }
+    if (stages.empty())
+        return nullptr;
+    // The coding applied last is undone first.
+    std::reverse(stages.begin(), stages.end());
+    return std::unique_ptr<ContentDecoder>(new ContentDecoder(std::move(stages)));
+}
+
+ContentDecoder::ContentDecoder(std::vector<std::unique_ptr<Stage>> stages)
+    : stages_(std::move(stages)) {}
+
+ContentDecoder::~ContentDecoder() = default;
+
+void ContentDecoder::push(QByteArrayView coded) {
+    if (failed_)
+        return;
+    totalIn_ += coded.size();
+    stages_.front()->push(coded);
+}
+
+bool ContentDecoder::refuse() {
+    failed_ = true;
+    stages_.clear();
+    return false;
+}
+
+bool ContentDecoder::decode(QByteArray& out, qsizetype room) {
+    if (failed_)
+        return false;
+    const qsizetype start = out.size();
+    for (;;) {
+        bool moved = false;
+        // Each inner coding is fed from the one before it a step at a time,
+        // so no stage holds more than a step of what the next has to undo.
+        for (std::size_t i = 0; i + 1 < stages_.size(); ++i) {
+            Stage& next = *stages_[i + 1];
+            if (next.pending() >= kStep)
+                continue;
+            QByteArray between;
+            if (!stages_[i]->decode(between, kStep - next.pending()))
+                return refuse();
+            if (!between.isEmpty()) {
+                next.push(between);
+                moved = true;
+            }
+        }
+        const qsizetype before = out.size();
+        if (!stages_.back()->decode(out, room - (before - start)))
+            return refuse();
+        totalOut_ += out.size() - before;
+        if (looksLikeBomb(totalIn_, totalOut_))
+            return refuse();
+        moved = moved || out.size() > before;
+        if (!moved || out.size() - start >= room)
+            return true;
+    }
+}
+
+bool ContentDecoder::complete() const {
+    return !failed_ && std::all_of(stages_.begin(), stages_.end(),
+                                   [](const auto& stage) { return stage->complete(); });
+}
+
+bool ContentDecoder::untouched() const {
+    return !failed_ && stages_.front()->untouched();
 }

@@ -1,76 +1,86 @@
 #include "platform/internet_error_map.h"
 
+#include <cerrno>
+
 namespace {
 
-std::int32_t certificateCode(const QList<QSslError>& sslErrors) {
-    for (const QSslError& e : sslErrors) {
-        switch (e.error()) {
-        case QSslError::CertificateExpired:
-        case QSslError::CertificateNotYetValid:
-            return InternetError::CertDateInvalid;
-        case QSslError::HostNameMismatch:
-            return InternetError::CertNameInvalid;
-        case QSslError::SelfSignedCertificate:
-        case QSslError::SelfSignedCertificateInChain:
-        case QSslError::UnableToGetLocalIssuerCertificate:
-        case QSslError::UnableToGetIssuerCertificate:
-        case QSslError::UnableToVerifyFirstCertificate:
-        case QSslError::CertificateUntrusted:
-            return InternetError::InvalidCertificateAuthority;
-        case QSslError::CertificateRevoked:
-            return InternetError::CertRevoked;
-        default:
-            break;
-        }
+// OpenSSL's X509_V_ERR_* codes. curl checks the host name itself before it
+// reads OpenSSL's verdict, which then stays at its starting value (1).
+std::int32_t certificateCode(long check) {
+    switch (check) {
+    case 0:
+    case 1:
+    case 62: // host name mismatch
+    case 64: // IP address mismatch
+        return InternetError::CertNameInvalid;
+    case 9:  // certificate is not yet valid
+    case 10: // certificate has expired
+        return InternetError::CertDateInvalid;
+    case 2:  // unable to get issuer certificate
+    case 18: // self-signed certificate
+    case 19: // self-signed certificate in chain
+    case 20: // unable to get local issuer certificate
+    case 21: // unable to verify the first certificate
+    case 27: // certificate not trusted
+        return InternetError::InvalidCertificateAuthority;
+    case 23: // certificate revoked
+        return InternetError::CertRevoked;
+    default:
+        return InternetError::CertErrors;
     }
-    return sslErrors.isEmpty() ? InternetError::SecurityChannelError : InternetError::CertErrors;
 }
 
 } // namespace
 
-std::int32_t internetErrorCode(QNetworkReply::NetworkError error, int httpStatus,
-                               const QList<QSslError>& sslErrors) {
-    using E = QNetworkReply::NetworkError;
-    const bool statusOnly = (error >= E::ContentAccessDenied && error <= E::UnknownContentError) ||
-                            (error >= E::InternalServerError && error <= E::UnknownServerError) ||
-                            error == E::ProtocolInvalidOperationError ||
-                            error == E::ProxyAuthenticationRequiredError;
-    // The same errors also stand for failures of a sound status's body, such
-    // as one that cannot be decompressed.
-    if (statusOnly && httpStatus >= 400)
+std::int32_t internetErrorCode(const CurlOutcome& outcome) {
+    switch (outcome.result) {
+    case CURLE_OK:
         return 0;
-    switch (error) {
-    case E::NoError:
-        return 0;
-    case E::HostNotFoundError:
-    case E::ProxyNotFoundError:
-        return InternetError::NameNotResolved;
-    case E::ConnectionRefusedError:
-    case E::ProxyConnectionRefusedError:
-    case E::TemporaryNetworkFailureError:
-    case E::NetworkSessionFailedError:
-    case E::BackgroundRequestNotAllowedError:
-        return InternetError::CannotConnect;
-    case E::RemoteHostClosedError:
-    case E::ProxyConnectionClosedError:
-        return InternetError::ConnectionAborted;
-    case E::UnknownNetworkError:
-        return InternetError::ConnectionReset;
-    case E::TimeoutError:
-    case E::ProxyTimeoutError:
-        return InternetError::Timeout;
-    case E::OperationCanceledError:
-        return InternetError::OperationCancelled;
-    case E::SslHandshakeFailedError:
-        return certificateCode(sslErrors);
-    case E::TooManyRedirectsError:
-        return InternetError::RedirectFailed;
-    case E::InsecureRedirectError:
-        return InternetError::HttpsToHttpOnRedirect;
-    case E::ProtocolUnknownError:
+    case CURLE_UNSUPPORTED_PROTOCOL:
         return InternetError::UnrecognizedScheme;
-    case E::UnknownContentError:
+    case CURLE_URL_MALFORMAT:
+        return InternetError::InvalidUrl;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return InternetError::NameNotResolved;
+    case CURLE_COULDNT_CONNECT:
+        return InternetError::CannotConnect;
+    case CURLE_OPERATION_TIMEDOUT:
+        return InternetError::Timeout;
+    case CURLE_TOO_MANY_REDIRECTS:
+        return InternetError::RedirectFailed;
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_HTTP2_STREAM:
+        return InternetError::ConnectionAborted;
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+        // Without a socket error the answer itself was at fault, such as a
+        // chunk size that is no number.
+        if (outcome.osError == ECONNRESET)
+            return InternetError::ConnectionReset;
+        return outcome.osError ? InternetError::ConnectionAborted
+                               : InternetError::InvalidServerResponse;
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return certificateCode(outcome.certificateCheck);
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_USE_SSL_FAILED:
+        return InternetError::SecurityChannelError;
+    case CURLE_BAD_CONTENT_ENCODING:
         return InternetError::DecodingFailed;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return InternetError::OperationCancelled;
+    case CURLE_OUT_OF_MEMORY:
+    case CURLE_FAILED_INIT:
+        return InternetError::InternalError;
     default:
         return InternetError::InvalidServerResponse;
     }

@@ -2,15 +2,14 @@
 
 #include "platform/internet_api.h"
 
-#include <QList>
-#include <QNetworkReply>
-#include <QSslError>
+#include <curl/curl.h>
 
 #include <cstdint>
 
 namespace InternetError {
 // Codes of the same internet API beyond the first block; their text is
 // "Error details not available." for the user.
+inline constexpr std::int32_t InternalError = 12004;
 inline constexpr std::int32_t OperationCancelled = 12017;
 inline constexpr std::int32_t CertDateInvalid = 12037;
 inline constexpr std::int32_t CertNameInvalid = 12038;
@@ -25,9 +24,12 @@ inline constexpr std::int32_t DecodingFailed = 12175;
 inline constexpr std::int32_t InvalidParameter = 87;
 } // namespace InternetError
 
-// The one place where network failures become internet error codes.
-// `httpStatus` is the status of the answer that came in, 0 when none did.
-// Returns 0 when the error only reports an HTTP error status (400 and up):
-// such a page still opens and its body is read.
-std::int32_t internetErrorCode(QNetworkReply::NetworkError error, int httpStatus,
-                               const QList<QSslError>& sslErrors = {});
+// What curl said of a finished transfer, as far as the code depends on it.
+struct CurlOutcome {
+    CURLcode result = CURLE_OK;
+    long certificateCheck = 0; // OpenSSL's verify result (X509_V_*)
+    long osError = 0;          // errno of the failing socket call, 0 for none
+};
+
+// The one place where curl's failures become internet error codes.
+std::int32_t internetErrorCode(const CurlOutcome& outcome);

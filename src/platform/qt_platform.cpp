@@ -1,7 +1,7 @@
 #include "platform/qt_platform.h"
 
 #include "platform/qt_basic_services.h"
-#include "platform/qt_internet.h"
+#include "platform/curl_internet.h"
 #include "platform/qt_media_service.h"
 #include "platform/qt_short_path_service.h"
 #include "platform/qt_web_browser.h"
@@ -20,7 +20,7 @@ QString startPage(const ProgramInfo& program) {
 
 struct QtPlatform::Services {
     QtProgramInfo program;
-    QtInternet internet;
+    CurlInternet internet;
     QtWebBrowser browser{startPage(program)};
     QtMediaService media;
     QtShortPathService shortPath;

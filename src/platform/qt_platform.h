@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class QtInternet;
+class CurlInternet;
 class QtMediaService;
 class QtMessageBoxes;
 class QtShortPathService;

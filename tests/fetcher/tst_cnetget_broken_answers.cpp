@@ -1,7 +1,7 @@
 #include "coded_body.h"
 #include "fetcher_rig.h"
 #include "http_test_server.h"
-#include "platform/qt_internet.h"
+#include "platform/curl_internet.h"
 
 #include <QtTest>
 
@@ -29,7 +29,7 @@ class TestCNetGetBrokenAnswers : public QObject {
 private slots:
     void init() {
         server = std::make_unique<HttpTestServer>();
-        internet = std::make_unique<QtInternet>(QtInternet::Timeouts{300, 5000});
+        internet = std::make_unique<CurlInternet>(CurlInternet::Timeouts{300, 5000});
         rig = std::make_unique<FetcherRig>(*internet);
         rig->net.Init();
     }
@@ -86,7 +86,7 @@ private slots:
 
 private:
     std::unique_ptr<HttpTestServer> server;
-    std::unique_ptr<QtInternet> internet;
+    std::unique_ptr<CurlInternet> internet;
     std::unique_ptr<FetcherRig> rig;
 };
 

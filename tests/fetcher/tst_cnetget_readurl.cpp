@@ -1,6 +1,6 @@
 #include "fetcher_rig.h"
 #include "http_test_server.h"
-#include "platform/qt_internet.h"
+#include "platform/curl_internet.h"
 
 #include <QFile>
 #include <QTcpServer>
@@ -15,7 +15,7 @@ class TestCNetGetReadUrl : public QObject {
 private slots:
     void init() {
         server = std::make_unique<HttpTestServer>();
-        internet = std::make_unique<QtInternet>(QtInternet::Timeouts{300, 1000});
+        internet = std::make_unique<CurlInternet>(CurlInternet::Timeouts{300, 1000});
         rig = std::make_unique<FetcherRig>(*internet);
         rig->net.Init();
         rig->status.texts.clear();
@@ -256,7 +256,7 @@ private slots:
 
 private:
     std::unique_ptr<HttpTestServer> server;
-    std::unique_ptr<QtInternet> internet;
+    std::unique_ptr<CurlInternet> internet;
     std::unique_ptr<FetcherRig> rig;
 };
 

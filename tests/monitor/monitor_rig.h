@@ -4,7 +4,7 @@
 #include "http_test_server.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/interval_timer.h"
-#include "platform/qt_internet.h"
+#include "platform/curl_internet.h"
 #include "sound/wave_file.h"
 
 #include <QCheckBox>
@@ -18,11 +18,11 @@
 // loopback server.
 struct MonitorRig {
     HttpTestServer server;
-    QtInternet internet;
+    CurlInternet internet;
     FakePlatform fakes;
     std::unique_ptr<Form1> form;
 
-    explicit MonitorRig(QtInternet::Timeouts timeouts = {2000, 20000}) : internet(timeouts) {
+    explicit MonitorRig(CurlInternet::Timeouts timeouts = {2000, 20000}) : internet(timeouts) {
         fakes.internetOverride = &internet;
         form = std::make_unique<Form1>(fakes.platform());
         sWaveFile = QStringLiteral("/sounds/alert.wav");

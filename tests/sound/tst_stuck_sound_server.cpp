@@ -6,7 +6,7 @@
 #include "http_test_server.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/interval_timer.h"
-#include "platform/qt_internet.h"
+#include "platform/curl_internet.h"
 #include "platform/qt_media_service.h"
 #include "sound/wave_file.h"
 #include "test_waves.h"
@@ -116,7 +116,7 @@ QString TestStuckSoundServer::wave(const QString& name, const QByteArray& data) 
 
 void TestStuckSoundServer::windowGoesOnWhileTheAlertHangs() {
     HttpTestServer web;
-    QtInternet internet({2000, 20000});
+    CurlInternet internet({2000, 20000});
     QtMediaService media;
     FakePlatform fakes;
     fakes.internetOverride = &internet;

@@ -1,22 +1,69 @@
 #include "coded_body.h"
 
+#include <brotli/encode.h>
 #include <zlib.h>
+#include <zstd.h>
 
-QByteArray encodedBody(const QByteArray& plain, BodyCoding coding) {
-    const int windowBits = coding == BodyCoding::Gzip          ? 15 + 16
-                           : coding == BodyCoding::ZlibDeflate ? 15
-                                                               : -15;
+namespace {
+
+QByteArray deflated(const QByteArray& plain, int windowBits, qsizetype flushEvery) {
     z_stream z{};
     if (deflateInit2(&z, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         return {};
-    QByteArray out(static_cast<qsizetype>(deflateBound(&z, static_cast<uLong>(plain.size()))) + 64,
-                   Qt::Uninitialized);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.constData()));
-    z.avail_in = static_cast<uInt>(plain.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&z, Z_FINISH);
-    out.resize(result == Z_STREAM_END ? static_cast<qsizetype>(z.total_out) : 0);
+    QByteArray out;
+    char buffer[16384];
+    qsizetype at = 0;
+    int result = Z_OK;
+    do {
+        const qsizetype piece = std::min(flushEvery, plain.size() - at);
+        const bool last = at + piece == plain.size();
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.constData() + at));
+        z.avail_in = static_cast<uInt>(piece);
+        at += piece;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(buffer);
+            z.avail_out = sizeof buffer;
+            result = deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH);
+            out.append(buffer, static_cast<qsizetype>(sizeof buffer - z.avail_out));
+        } while (z.avail_out == 0);
+    } while (result != Z_STREAM_END && result >= 0);
     deflateEnd(&z);
-    return out;
+    return result == Z_STREAM_END ? out : QByteArray();
+}
+
+} // namespace
+
+QByteArray encodedBody(const QByteArray& plain, BodyCoding coding) {
+    switch (coding) {
+    case BodyCoding::Gzip:
+        return deflated(plain, 15 + 16, plain.size());
+    case BodyCoding::ZlibDeflate:
+        return deflated(plain, 15, plain.size());
+    case BodyCoding::RawDeflate:
+        return deflated(plain, -15, plain.size());
+    case BodyCoding::RawDeflateSyncFlushed:
+        return deflated(plain, -15, 4096);
+    case BodyCoding::Brotli: {
+        QByteArray out(static_cast<qsizetype>(BrotliEncoderMaxCompressedSize(plain.size())),
+                       Qt::Uninitialized);
+        std::size_t size = static_cast<std::size_t>(out.size());
+        if (!BrotliEncoderCompress(BROTLI_DEFAULT_QUALITY, BROTLI_DEFAULT_WINDOW,
+                                   BROTLI_DEFAULT_MODE, plain.size(),
+                                   reinterpret_cast<const uint8_t*>(plain.constData()), &size,
+                                   reinterpret_cast<uint8_t*>(out.data())))
+            return {};
+        out.resize(static_cast<qsizetype>(size));
+        return out;
+    }
+    case BodyCoding::Zstd: {
+        QByteArray out(static_cast<qsizetype>(ZSTD_compressBound(plain.size())), Qt::Uninitialized);
+        const std::size_t size =
+            ZSTD_compress(out.data(), out.size(), plain.constData(), plain.size(), 3);
+        if (ZSTD_isError(size))
+            return {};
+        out.resize(static_cast<qsizetype>(size));
+        return out;
+    }
+    }
+    return {};
 }

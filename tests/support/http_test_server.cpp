@@ -37,13 +37,14 @@ QByteArray reason(int status) {
     }
 }
 
-QByteArray head(int status, const QByteArray& extra) {
+QByteArray head(int status, const QByteArray& extra, bool keepAlive = false) {
     return "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason(status) +
-           "\r\nContent-Type: text/html\r\nConnection: close\r\n" + extra + "\r\n";
+           "\r\nContent-Type: text/html\r\nConnection: " + (keepAlive ? "keep-alive" : "close") +
+           "\r\n" + extra + "\r\n";
 }
 
-QByteArray lengthHead(int status, qsizetype length) {
-    return head(status, "Content-Length: " + QByteArray::number(length) + "\r\n");
+QByteArray lengthHead(int status, qsizetype length, bool keepAlive = false) {
+    return head(status, "Content-Length: " + QByteArray::number(length) + "\r\n", keepAlive);
 }
 
 } // namespace
@@ -67,7 +68,8 @@ public:
     void answer(const Script& script) {
         switch (script.mode) {
         case Mode::Body:
-            sendThenClose(lengthHead(script.status, script.pieces.value(0).size()),
+            keepAlive_ = script.keepAlive;
+            sendThenClose(lengthHead(script.status, script.pieces.value(0).size(), keepAlive_),
                           script.pieces.value(0));
             break;
         case Mode::Raw:
@@ -140,6 +142,7 @@ private:
         }
         answered_ = true;
         QByteArray headers = request_.left(end + 4);
+        request_.remove(0, end + 4);
         QList<QByteArray> requestLine = headers.left(headers.indexOf("\r\n")).split(' ');
         owner->dispatch(this, requestLine.value(1), headers);
     }
@@ -161,6 +164,16 @@ private:
         if (!afterAll_ || offset_ < body_.size() || socket_->bytesToWrite() > 0)
             return;
         afterAll_ = false;
+        if (keepAlive_) {
+            // Ready for the next request on the same connection.
+            keepAlive_ = false;
+            answered_ = false;
+            body_.clear();
+            offset_ = 0;
+            if (owner_)
+                QTimer::singleShot(0, this, [this] { onRead(owner_); });
+            return;
+        }
         if (reset_) {
             linger l{1, 0}; // closing with no linger time sends a reset
             ::setsockopt(static_cast<int>(socket_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &l,
@@ -214,6 +227,7 @@ private:
     QList<QByteArray> pieces_;
     int pauseMs_ = 0;
     bool keepOpen_ = false;
+    bool keepAlive_ = false;
 };
 
 HttpTestServer::HttpTestServer(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
@@ -255,6 +269,11 @@ void HttpTestServer::setBody(const QString& path, const QByteArray& body, int st
     s.status = status;
     s.pieces = {body};
     scripts_[path] = s;
+}
+
+void HttpTestServer::setKeptAlive(const QString& path, const QByteArray& body) {
+    setBody(path, body);
+    scripts_[path].keepAlive = true;
 }
 
 void HttpTestServer::setPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs) {
@@ -337,8 +356,10 @@ int HttpTestServer::openConnections() const {
 }
 
 void HttpTestServer::onNewConnection() {
-    while (QTcpSocket* socket = server_->nextPendingConnection())
+    while (QTcpSocket* socket = server_->nextPendingConnection()) {
         new Connection(this, socket);
+        ++accepted_;
+    }
 }
 
 void HttpTestServer::dispatch(Connection* connection, const QByteArray& target,

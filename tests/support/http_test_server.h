@@ -11,8 +11,8 @@ class QTcpServer;
 class QTcpSocket;
 
 // A loopback HTTP/1.1 server that a test scripts per path. Every answer closes
-// its connection afterwards. Everything runs on the caller's event loop, so
-// waiting for a client inside the same thread keeps it serving.
+// its connection afterwards, but for those set with setKeptAlive. Everything runs on the caller's
+// event loop, so waiting for a client inside the same thread keeps it serving.
 class HttpTestServer : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +25,8 @@ public:
     QString url(const QString& path) const; // "http(s)://127.0.0.1:<port><path>"
 
     void setBody(const QString& path, const QByteArray& body, int status = 200);
+    // The body by its length, the connection kept open for further requests.
+    void setKeptAlive(const QString& path, const QByteArray& body);
     void setPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs);
     void setStall(const QString& path);
     void setTrickle(const QString& path, const QByteArray& body, int intervalMs);
@@ -41,8 +43,9 @@ public:
 
     int requestCount(const QString& path) const;
     QByteArray lastRequestHeaders(const QString& path) const;
-    // Connections accepted but not yet closed.
+    // Connections accepted but not yet closed, and accepted in all.
     int openConnections() const;
+    int acceptedConnections() const { return accepted_; }
 
     enum class Mode { Body, Pieces, Stall, Trickle, CloseMid, ResetMid, Redirect, Chunked, Raw };
     struct Script {
@@ -53,6 +56,7 @@ public:
         int afterBytes = 0;
         QByteArray location;
         bool keepOpen = false;
+        bool keepAlive = false;
     };
 
 private:
@@ -67,4 +71,5 @@ private:
     QHash<QString, int> counts_;
     QHash<QString, QByteArray> lastHeaders_;
     int open_ = 0;
+    int accepted_ = 0;
 };

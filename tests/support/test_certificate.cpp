@@ -1,5 +1,6 @@
 #include "test_certificate.h"
 
+#include <QFile>
 #include <QSslKey>
 
 namespace {
@@ -35,4 +36,29 @@ QSslConfiguration testServerTls() {
     tls.setPrivateKey(QSslKey(QByteArray(kKey), QSsl::Ec, QSsl::Pem));
     tls.setPeerVerifyMode(QSslSocket::VerifyNone);
     return tls;
+}
+
+bool writeTestKeyAndCertificate(const QString& dir, QString* keyFile, QString* certificateFile) {
+    *keyFile = dir + QStringLiteral("/test.key");
+    *certificateFile = dir + QStringLiteral("/test.crt");
+    QFile key(*keyFile);
+    QFile certificate(*certificateFile);
+    return key.open(QIODevice::WriteOnly) && key.write(kKey) > 0 && key.flush() &&
+           certificate.open(QIODevice::WriteOnly) && certificate.write(kCertificate) > 0 &&
+           certificate.flush();
+}
+
+TrustedTestCertificate::TrustedTestCertificate()
+    : saved_(qgetenv("SSL_CERT_FILE")), hadOne_(qEnvironmentVariableIsSet("SSL_CERT_FILE")) {
+    QString key;
+    QString certificate;
+    if (writeTestKeyAndCertificate(dir_.path(), &key, &certificate))
+        qputenv("SSL_CERT_FILE", QFile::encodeName(certificate));
+}
+
+TrustedTestCertificate::~TrustedTestCertificate() {
+    if (hadOne_)
+        qputenv("SSL_CERT_FILE", saved_);
+    else
+        qunsetenv("SSL_CERT_FILE");
 }

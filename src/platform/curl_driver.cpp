@@ -1,0 +1,379 @@
+#include "platform/curl_driver.h"
+
+#include "platform/content_decoder.h"
+#include "platform/curl_transfer.h"
+#include "platform/internet_error_map.h"
+#include "platform/response_head.h"
+
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// What a download may hold that nobody took: past the high mark curl pauses
+// it, and it goes on once the reader has taken it down to the low mark.
+constexpr qsizetype kHighMark = 1024 * 1024;
+constexpr qsizetype kLowMark = kHighMark / 2;
+constexpr long kReceiveBuffer = 512 * 1024;
+constexpr long kMaxRedirects = 20;
+// The gzip, deflate, brotli and zstd codings are undone by the reader, which
+// refuses a body that does not decode completely; curl would take a cut
+// stream for a whole page.
+constexpr const char* kAcceptedCodings = "gzip, deflate, br, zstd";
+
+void initCurlOnce() {
+    static const CURLcode initialized = curl_global_init(CURL_GLOBAL_DEFAULT);
+    (void)initialized;
+}
+
+// The certificates to trust: the system's, or those the user points
+// OpenSSL's variables at.
+void setTrust(CURL* easy) {
+    const QByteArray file = qgetenv("SSL_CERT_FILE");
+    const QByteArray dir = qgetenv("SSL_CERT_DIR");
+    if (!file.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, file.constData());
+    if (!dir.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAPATH, dir.constData());
+}
+
+} // namespace
+
+CurlDriver::CurlDriver(CurlTimeouts timeouts, std::function<void()> wake)
+    : timeouts_(timeouts), wake_(std::move(wake)) {
+    initCurlOnce();
+    multi_ = curl_multi_init();
+    share_ = curl_share_init();
+    // Every download runs on the driver's thread, so the share needs no locks.
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    thread_ = std::thread([this] { run(); });
+}
+
+CurlDriver::~CurlDriver() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    curl_multi_wakeup(multi_);
+    thread_.join();
+    for (const auto& t : active_)
+        drop(t);
+    for (const auto& t : toAdd_)
+        drop(t);
+    curl_multi_cleanup(multi_);
+    curl_share_cleanup(share_);
+}
+
+std::shared_ptr<CurlTransfer> CurlDriver::start(const QByteArray& url, const QByteArray& agent) {
+    auto transfer = std::make_shared<CurlTransfer>();
+    transfer->url = url;
+    transfer->agent = agent;
+    {
+        std::lock_guard lock(mutex_);
+        toAdd_.push_back(transfer);
+    }
+    curl_multi_wakeup(multi_);
+    return transfer;
+}
+
+void CurlDriver::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
+    {
+        std::lock_guard lock(mutex_);
+        if (transfer->cancelled)
+            return;
+        transfer->cancelled = true;
+        toDrop_.push_back(transfer);
+    }
+    curl_multi_wakeup(multi_);
+}
+
+CurlDriver::View CurlDriver::viewLocked(const CurlTransfer& t) const {
+    View v;
+    v.bodyBegun = t.bodyBegun;
+    v.ended = t.ended;
+    v.paused = t.paused;
+    v.failure = t.failure;
+    v.unread = t.body.size() - t.taken;
+    v.contentLength = t.contentLength;
+    return v;
+}
+
+QByteArray CurlDriver::contentEncoding(const std::shared_ptr<CurlTransfer>& transfer) const {
+    std::lock_guard lock(mutex_);
+    return transfer->contentEncoding;
+}
+
+CurlDriver::View CurlDriver::view(const std::shared_ptr<CurlTransfer>& transfer) const {
+    std::lock_guard lock(mutex_);
+    return viewLocked(*transfer);
+}
+
+qsizetype CurlDriver::take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max,
+                           View* after) {
+    CurlTransfer& t = *transfer;
+    bool resumeNow = false;
+    qsizetype n = 0;
+    {
+        std::lock_guard lock(mutex_);
+        n = std::min(max, t.body.size() - t.taken);
+        if (n > 0) {
+            std::memcpy(out, t.body.constData() + t.taken, static_cast<std::size_t>(n));
+            t.taken += n;
+        }
+        const qsizetype unread = t.body.size() - t.taken;
+        if (t.paused && !t.resumeAsked && !t.cancelled && unread <= kLowMark) {
+            t.resumeAsked = true;
+            toResume_.push_back(transfer);
+            resumeNow = true;
+        }
+        if (after)
+            *after = viewLocked(t);
+    }
+    if (resumeNow)
+        curl_multi_wakeup(multi_);
+    return n;
+}
+
+void CurlDriver::beginWait() {
+    std::lock_guard lock(mutex_);
+    ++waiters_;
+}
+
+void CurlDriver::endWait() {
+    std::lock_guard lock(mutex_);
+    --waiters_;
+}
+
+void CurlDriver::wakeLocked() {
+    if (waiters_ > 0)
+        wake_();
+}
+
+void CurlDriver::run() {
+    for (;;) {
+        std::vector<std::shared_ptr<CurlTransfer>> adds;
+        std::vector<std::shared_ptr<CurlTransfer>> drops;
+        std::vector<std::shared_ptr<CurlTransfer>> resumes;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_)
+                return;
+            adds.swap(toAdd_);
+            drops.swap(toDrop_);
+            resumes.swap(toResume_);
+        }
+        for (const auto& t : adds)
+            add(t);
+        for (const auto& t : drops)
+            drop(t);
+        for (const auto& t : resumes)
+            resume(t);
+        int running = 0;
+        curl_multi_perform(multi_, &running);
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            const auto it = std::find_if(active_.begin(), active_.end(), [&](const auto& t) {
+                return t->easy == message->easy_handle;
+            });
+            if (it == active_.end())
+                continue;
+            const std::shared_ptr<CurlTransfer> t = *it;
+            CurlOutcome outcome;
+            outcome.result = message->data.result;
+            curl_easy_getinfo(t->easy, CURLINFO_SSL_VERIFYRESULT, &outcome.certificateCheck);
+            curl_easy_getinfo(t->easy, CURLINFO_OS_ERRNO, &outcome.osError);
+            finish(t, t->ownFailure ? t->ownFailure : internetErrorCode(outcome));
+        }
+        enforceDeadlines();
+        curl_multi_poll(multi_, nullptr, 0, pollMs(), nullptr);
+    }
+}
+
+void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
+    {
+        std::lock_guard lock(mutex_);
+        if (t->cancelled)
+            return;
+    }
+    CURL* easy = curl_easy_init();
+    if (!easy) {
+        finish(t, InternetError::InternalError);
+        return;
+    }
+    t->easy = easy;
+    curl_easy_setopt(easy, CURLOPT_URL, t->url.constData());
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, t->agent.constData());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, kAcceptedCodings);
+    curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(easy, CURLOPT_SHARE, share_);
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A name look-up still running is left behind rather than waited for.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+    setTrust(easy);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlDriver::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, t.get());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlDriver::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, t.get());
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+    const auto now = Clock::now();
+    t->lastHeard = now;
+    t->deadline = now + std::chrono::milliseconds(timeouts_.overallMs);
+    if (curl_multi_add_handle(multi_, easy) != CURLM_OK) {
+        curl_easy_cleanup(easy);
+        t->easy = nullptr;
+        finish(t, InternetError::InternalError);
+        return;
+    }
+    active_.push_back(t);
+}
+
+void CurlDriver::drop(const std::shared_ptr<CurlTransfer>& t) {
+    if (CURL* easy = t->easy) {
+        curl_multi_remove_handle(multi_, easy);
+        curl_easy_cleanup(easy);
+        t->easy = nullptr;
+    }
+    std::erase(active_, t);
+}
+
+void CurlDriver::finish(const std::shared_ptr<CurlTransfer>& t, std::int32_t failure) {
+    drop(t);
+    std::lock_guard lock(mutex_);
+    if (!t->bodyBegun) { // an empty body
+        t->contentLength = t->head.contentLength;
+        t->contentEncoding = t->head.contentEncoding;
+    }
+    t->ended = true;
+    t->failure = failure;
+    wakeLocked();
+}
+
+void CurlDriver::resume(const std::shared_ptr<CurlTransfer>& t) {
+    if (!t->easy)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        t->paused = false;
+        t->resumeAsked = false;
+    }
+    t->lastHeard = Clock::now();
+    // Hands the held-back piece to onBody again, which may pause once more.
+    curl_easy_pause(t->easy, CURLPAUSE_CONT);
+}
+
+void CurlDriver::enforceDeadlines() {
+    const auto now = Clock::now();
+    const auto idle = std::chrono::milliseconds(timeouts_.idleMs);
+    std::vector<std::shared_ptr<CurlTransfer>> late;
+    for (const auto& t : active_)
+        if (now >= t->deadline || (!t->paused && now - t->lastHeard >= idle))
+            late.push_back(t);
+    for (const auto& t : late)
+        finish(t, InternetError::Timeout);
+}
+
+int CurlDriver::pollMs() const {
+    const auto now = Clock::now();
+    auto next = now + std::chrono::seconds(60);
+    for (const auto& t : active_) {
+        next = std::min(next, t->deadline);
+        if (!t->paused)
+            next = std::min(next, t->lastHeard + std::chrono::milliseconds(timeouts_.idleMs));
+    }
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
+    return static_cast<int>(std::max<decltype(ms)>(ms, 0));
+}
+
+std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto& t = *static_cast<CurlTransfer*>(user);
+    void* self = nullptr;
+    curl_easy_getinfo(t.easy, CURLINFO_PRIVATE, &self);
+    auto& driver = *static_cast<CurlDriver*>(self);
+    const std::size_t length = size * count;
+    t.lastHeard = Clock::now();
+    const QByteArrayView line(data, static_cast<qsizetype>(length));
+    if (line.startsWith("HTTP/")) {
+        t.head = {};
+        return length;
+    }
+    if (line == "\r\n" || line == "\n")
+        return driver.endOfHead(t) ? length : 0;
+    addHeaderLine(t.head, line);
+    return length;
+}
+
+// The end of an answer's headers. Redirects are left to curl, but never from
+// HTTPS down to HTTP; the framing headers of the answer that carries the page
+// are checked, since curl reads past some that are wrong.
+bool CurlDriver::endOfHead(CurlTransfer& t) {
+    long status = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
+    if (status < 200)
+        return true; // an interim answer
+    if (status < 400 && status >= 300 && !t.head.location.isEmpty()) {
+        char* current = nullptr;
+        curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &current);
+        const QUrl from = QUrl::fromEncoded(current);
+        const QUrl to = from.resolved(QUrl::fromEncoded(t.head.location));
+        if (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 &&
+            to.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
+            t.ownFailure = InternetError::HttpsToHttpOnRedirect;
+            return false;
+        }
+        return true;
+    }
+    if (const std::int32_t fault = checkFraming(t.head)) {
+        t.ownFailure = fault;
+        return false;
+    }
+    return true;
+}
+
+std::size_t CurlDriver::onBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto& t = *static_cast<CurlTransfer*>(user);
+    void* self = nullptr;
+    curl_easy_getinfo(t.easy, CURLINFO_PRIVATE, &self);
+    return static_cast<CurlDriver*>(self)->body(t, data, size * count);
+}
+
+std::size_t CurlDriver::body(CurlTransfer& t, const char* data, std::size_t size) {
+    t.lastHeard = Clock::now();
+    std::lock_guard lock(mutex_);
+    if (t.cancelled)
+        return 0;
+    const qsizetype unread = t.body.size() - t.taken;
+    if (unread >= kHighMark) {
+        t.paused = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
+    if (!t.bodyBegun) {
+        t.bodyBegun = true;
+        t.contentLength = t.head.contentLength;
+        t.contentEncoding = t.head.contentEncoding;
+    }
+    // What was taken makes room again, moving no more than it frees.
+    if (t.taken > 0 && t.taken >= unread) {
+        std::memmove(t.body.data(), t.body.constData() + t.taken, static_cast<std::size_t>(unread));
+        t.body.resize(unread);
+        t.taken = 0;
+    }
+    t.body.append(data, static_cast<qsizetype>(size));
+    wakeLocked();
+    return size;
+}

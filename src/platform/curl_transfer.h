@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdint>
+
+// One download, as the driver's thread and the reader share it.
+struct CurlTransfer {
+    QByteArray url;
+    QByteArray agent;
+
+    // Guarded by the driver's mutex.
+    QByteArray body; // what came and was not taken yet, from `taken` on
+    qsizetype taken = 0;
+    bool bodyBegun = false;
+    bool ended = false;
+    bool cancelled = false;
+    bool paused = false; // set by the driver's thread alone
+    bool resumeAsked = false;
+    std::int32_t failure = 0;
+    std::int64_t contentLength = -1;
+    QByteArray contentEncoding;
+
+    // The driver's thread alone.
+    CURL* easy = nullptr;
+    std::chrono::steady_clock::time_point lastHeard;
+    std::chrono::steady_clock::time_point deadline;
+    std::int32_t ownFailure = 0; // found by the driver itself; wins over curl's code
+    // The headers of the answer coming in.
+    struct Head {
+        QList<QByteArray> lengths;
+        QByteArray transferEncoding;
+        QByteArray contentEncoding;
+        QByteArray location;
+        std::int64_t contentLength = -1;
+    } head;
+};

@@ -1,0 +1,66 @@
+#include "platform/response_head.h"
+
+#include "platform/content_decoder.h"
+#include "platform/internet_error_map.h"
+
+#include <QByteArray>
+
+namespace {
+
+// Header lines of one name, joined as one list.
+void appendList(QByteArray& list, QByteArrayView value) {
+    if (!list.isEmpty())
+        list += ',';
+    list += value.trimmed();
+}
+
+// Only digits; a value that would not fit is no length either.
+std::int64_t parseLength(QByteArrayView value) {
+    if (value.isEmpty() || value.size() > 18)
+        return -1;
+    std::int64_t length = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9')
+            return -1;
+        length = length * 10 + (c - '0');
+    }
+    return length;
+}
+
+} // namespace
+
+void addHeaderLine(CurlTransfer::Head& head, QByteArrayView line) {
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
+        return;
+    const QByteArray name = line.first(colon).trimmed().toByteArray().toLower();
+    const QByteArrayView value = line.sliced(colon + 1).trimmed();
+    if (name == "content-length")
+        head.lengths.append(value.toByteArray());
+    else if (name == "transfer-encoding")
+        appendList(head.transferEncoding, value);
+    else if (name == "content-encoding")
+        appendList(head.contentEncoding, value);
+    else if (name == "location")
+        head.location = value.toByteArray();
+}
+
+std::int32_t checkFraming(CurlTransfer::Head& head) {
+    head.contentLength = -1;
+    for (const QByteArray& line : std::as_const(head.lengths)) {
+        for (const QByteArray& value : line.split(',')) {
+            const std::int64_t length = parseLength(value.trimmed());
+            if (length < 0 || (head.contentLength >= 0 && length != head.contentLength))
+                return InternetError::InvalidServerResponse;
+            head.contentLength = length;
+        }
+    }
+    for (const QByteArray& coding : head.transferEncoding.split(',')) {
+        const QByteArray name = coding.trimmed().toLower();
+        if (!name.isEmpty() && name != "chunked")
+            return InternetError::DecodingFailed;
+    }
+    bool known = true;
+    ContentDecoder::forCodings(head.contentEncoding, &known);
+    return known ? 0 : InternetError::DecodingFailed;
+}

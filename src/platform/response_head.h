@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/curl_transfer.h"
+
+#include <QByteArrayView>
+
+#include <cstdint>
+
+// Notes the headers of an answer that matter to how its body is read.
+void addHeaderLine(CurlTransfer::Head& head, QByteArrayView line);
+// The internet error code for framing headers that curl reads past, 0 when
+// they are sound: lengths that are no number or disagree, a transfer coding
+// other than chunked, a content coding that cannot be undone. Sets the
+// head's content length.
+std::int32_t checkFraming(CurlTransfer::Head& head);

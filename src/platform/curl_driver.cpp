@@ -1,6 +1,5 @@
 #include "platform/curl_driver.h"
 
-#include "platform/content_decoder.h"
 #include "platform/curl_transfer.h"
 #include "platform/internet_error_map.h"
 #include "platform/response_head.h"

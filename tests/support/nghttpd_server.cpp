@@ -10,6 +10,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 NghttpdServer::NghttpdServer() {
     QDir(dir_.path()).mkdir(QStringLiteral("htdocs"));
 }
@@ -40,6 +43,8 @@ bool NghttpdServer::start(QString* why) {
         port_ = probe.serverPort();
     }
     process_.setProcessChannelMode(QProcess::MergedChannels);
+    // However the test ends, the server ends with it.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_.start(program, {QStringLiteral("-v"), QStringLiteral("--address=127.0.0.1"),
                              QStringLiteral("--htdocs=") + dir_.path() + QStringLiteral("/htdocs"),
                              QString::number(port_), key, certificate});

@@ -171,10 +171,7 @@ VIGILO_BENCH(readurl_vs_curl) {
         double curl = 1e30;
         // Alternating, so both see the same state of a shared machine.
         for (int i = 0; i < runs; ++i) {
-            auto procCpu = [] { timespec t{}; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t); return t.tv_sec * 1e3 + t.tv_nsec / 1e6; };
-            const double cpu0 = threadSeconds(); const double p0 = procCpu();
             const double wall = bestSeconds(1, [&] { net.ReadUrl(url); }) * 1000;
-            fprintf(stderr, "%s wall %.3f main cpu %.3f process cpu %.3f\n", name, wall, (threadSeconds() - cpu0) * 1000, procCpu() - p0);
             read = std::min(read, wall);
             const double c = curlMs(url);
             if (c > 0)

@@ -16,7 +16,7 @@ constexpr qsizetype kStep = 64 * 1024;
 
 } // namespace
 
-struct CurlInternet::Handle {
+struct CurlInternet::Handle : std::enable_shared_from_this<Handle> {
     bool session = false;
     InternetHandle parent = 0;
     QByteArray agent;
@@ -136,32 +136,37 @@ bool CurlInternet::InternetReadFile(InternetHandle url, char* buffer, std::uint3
                                     std::uint32_t* bytesRead) {
     if (bytesRead)
         *bytesRead = 0;
-    const std::shared_ptr<Handle> handle = handles_.value(url);
-    if (!handle || handle->session)
+    // No reference is taken unless the read must wait: most reads find their
+    // bytes waiting, and an atomic count costs more than the copy.
+    const auto found = handles_.constFind(url);
+    if (found == handles_.cend() || found.value()->session)
         return fail(InternetError::InvalidHandle);
     if (!bytesRead || (!buffer && toRead > 0))
         return fail(InternetError::InvalidParameter);
-    if (handle->failure)
-        return fail(handle->failure);
+    Handle& handle = *found.value();
+    if (handle.failure)
+        return fail(handle.failure);
 
+    std::shared_ptr<Handle> held;
     qsizetype got = 0;
     const qsizetype room = toRead;
-    if (handle->decoder)
-        readDecoded(*handle, buffer, room, &got);
+    if (handle.decoder)
+        readDecoded(handle, held, buffer, room, &got);
     else
-        readPlain(*handle, buffer, room, &got);
+        readPlain(handle, held, buffer, room, &got);
     // Bytes that came before a failure are handed out first and the failure
     // shows in the next read; a handle closed meanwhile hands out nothing.
-    if (handle->closed)
+    if (handle.closed)
         return fail(InternetError::OperationCancelled);
-    if (got == 0 && handle->failure)
-        return fail(handle->failure);
+    if (got == 0 && handle.failure)
+        return fail(handle.failure);
     *bytesRead = static_cast<std::uint32_t>(got);
     lastError_ = 0;
     return true;
 }
 
-bool CurlInternet::readPlain(Handle& handle, char* out, qsizetype room, qsizetype* got) {
+bool CurlInternet::readPlain(Handle& handle, std::shared_ptr<Handle>& held, char* out,
+                             qsizetype room, qsizetype* got) {
     for (;;) {
         CurlDriver::View view;
         *got += driver_.take(handle.transfer, out + *got, room - *got, &view);
@@ -171,6 +176,7 @@ bool CurlInternet::readPlain(Handle& handle, char* out, qsizetype room, qsizetyp
             handle.failure = view.failure;
             return !view.failure;
         }
+        held = handle.shared_from_this();
         if (!wait(handle, false)) {
             handle.failure = InternetError::OperationCancelled;
             return false;
@@ -178,7 +184,8 @@ bool CurlInternet::readPlain(Handle& handle, char* out, qsizetype room, qsizetyp
     }
 }
 
-bool CurlInternet::readDecoded(Handle& handle, char* out, qsizetype room, qsizetype* got) {
+bool CurlInternet::readDecoded(Handle& handle, std::shared_ptr<Handle>& held, char* out,
+                               qsizetype room, qsizetype* got) {
     for (;;) {
         const qsizetype ready = std::min(handle.decoded.size() - handle.decodedAt, room - *got);
         std::memcpy(out + *got, handle.decoded.constData() + handle.decodedAt,
@@ -214,6 +221,7 @@ bool CurlInternet::readDecoded(Handle& handle, char* out, qsizetype room, qsizet
                                  : InternetError::DecodingFailed;
             return !handle.failure;
         }
+        held = handle.shared_from_this();
         if (!wait(handle, false)) {
             handle.failure = InternetError::OperationCancelled;
             return false;

@@ -57,8 +57,11 @@ private:
     // some bytes, or has ended. False when the handle was closed meanwhile.
     bool wait(Handle& handle, bool forAnswer);
     // Fills `out` with up to `room` bytes of the page; false on a failure.
-    bool readPlain(Handle& handle, char* out, qsizetype room, qsizetype* got);
-    bool readDecoded(Handle& handle, char* out, qsizetype room, qsizetype* got);
+    // `held` keeps the handle alive across a wait, in which it may be closed.
+    bool readPlain(Handle& handle, std::shared_ptr<Handle>& held, char* out, qsizetype room,
+                   qsizetype* got);
+    bool readDecoded(Handle& handle, std::shared_ptr<Handle>& held, char* out, qsizetype room,
+                     qsizetype* got);
 
     std::atomic<bool> wakePosted_{false};
     CurlDriver driver_;

@@ -1,0 +1,93 @@
+#include "platform/qt_basic_services.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTest>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Counts the events posted to it as they are delivered; the clock may be moved
+// on from inside delivery, as a long handler would.
+class Receiver : public QObject {
+public:
+    int delivered = 0;
+    std::function<void()> onEvent;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        ++delivered;
+        if (onEvent)
+            onEvent();
+        return true;
+    }
+};
+
+void post(Receiver& receiver) {
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+}
+
+} // namespace
+
+class TestQtEventPump : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Rounds are spaced: the first always runs, a call inside the spacing
+    // leaves events waiting, and the spacing counts from a round's end.
+    void roundsAreSpacedFromTheLastRoundsEnd() {
+        std::chrono::nanoseconds now = 1000s;
+        QtEventPump pump(250us, [&] { return now; });
+        Receiver receiver;
+        receiver.onEvent = [&] { now += 5ms; }; // a handler that takes its time
+
+        post(receiver);
+        pump.processEvents();
+        QCOMPARE(receiver.delivered, 1);
+
+        post(receiver);
+        now += 249us;
+        pump.processEvents();
+        QCOMPARE(receiver.delivered, 1);
+        now += 1us;
+        pump.processEvents();
+        QCOMPARE(receiver.delivered, 2);
+
+        // The last round ended 5 ms after it began.
+        post(receiver);
+        now += 249us;
+        pump.processEvents();
+        QCOMPARE(receiver.delivered, 2);
+        now += 1us;
+        pump.processEvents();
+        QCOMPARE(receiver.delivered, 3);
+    }
+
+    void zeroSpacingRunsARoundAtEveryCall() {
+        const std::chrono::nanoseconds now = 1s;
+        QtEventPump pump(0ns, [&] { return now; });
+        Receiver receiver;
+        for (int i = 1; i <= 3; ++i) {
+            post(receiver);
+            pump.processEvents();
+            QCOMPARE(receiver.delivered, i);
+        }
+    }
+
+    // The program's own pump on the real clock: a first round runs at once.
+    void defaultPumpRunsItsFirstRound() {
+        QtEventPump pump;
+        Receiver receiver;
+        post(receiver);
+        pump.processEvents();
+        QCOMPARE(receiver.delivered, 1);
+    }
+};
+
+QTEST_MAIN(TestQtEventPump)
+#include "tst_qt_event_pump.moc"

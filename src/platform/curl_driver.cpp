@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -61,7 +62,8 @@ CurlDriver::~CurlDriver() {
     }
     curl_multi_wakeup(multi_);
     thread_.join();
-    for (const auto& t : active_)
+    // drop() takes each out of active_, which must not be walked meanwhile.
+    for (const auto& t : std::exchange(active_, {}))
         drop(t);
     for (const auto& t : toAdd_)
         drop(t);

@@ -349,6 +349,18 @@ private slots:
         QCOMPARE(net->lastError(), 0);
     }
 
+    // The program may end with reads left open: the reader goes at once.
+    void endsWithTwoDownloadsUnderWay() {
+        server->setPieces("/a", {"a1", "a2"}, 60000);
+        server->setPieces("/b", {"b1", "b2"}, 60000);
+        QVERIFY(net->InternetOpenUrl(session, server->url("/a").toLatin1()) != 0);
+        QVERIFY(net->InternetOpenUrl(session, server->url("/b").toLatin1()) != 0);
+        QElapsedTimer clock;
+        clock.start();
+        net.reset();
+        QVERIFY(clock.elapsed() < 5000);
+    }
+
     // Replies are released with their handles: many downloads leave nothing.
     void manyDownloadsLeaveNothingBehind() {
         const QByteArray body = pattern(20000);

@@ -177,8 +177,11 @@ VIGILO_BENCH(readurl_vs_curl) {
             if (c > 0)
                 curl = std::min(curl, c);
         }
+        // The same reads with no pause or other process between them.
+        const double backToBack = bestSeconds(runs, [&] { net.ReadUrl(url); }) * 1000;
         const QString prefix = QStringLiteral("readurl_") + QLatin1String(name);
         report(prefix + QStringLiteral("_served_ms"), read);
+        report(prefix + QStringLiteral("_back_to_back_ms"), backToBack);
         report(QStringLiteral("curl_") + QLatin1String(name) + QStringLiteral("_served_ms"), curl);
         report(prefix + QStringLiteral("_vs_curl_ratio"), curl < 1e30 ? read / curl : -1);
     }

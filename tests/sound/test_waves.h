@@ -1,7 +1,8 @@
 #pragma once
 
-// Wave files written by hand for the sound tests: a sine tone as 16-bit PCM,
-// or as 32-bit float samples (which Qt refuses and the service converts).
+// Wave files written by hand for the sound tests: a sine tone or white noise as
+// 16-bit PCM, or a tone as 32-bit float samples (which Qt refuses and the
+// service converts).
 
 #include <QByteArray>
 #include <QtEndian>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <random>
 
 namespace test_waves {
 
@@ -53,6 +55,20 @@ inline QByteArray toneWave(double seconds, double hertz, double amplitude) {
     for (int i = 0; i < frames; ++i)
         put16(data, static_cast<quint16>(
                         static_cast<qint16>(std::lround(sample(i, hertz, amplitude) * 32767))));
+    return header(1, 16, data.size()) + data;
+}
+
+// Two copies of one tone played a fraction of a period apart cancel out; two
+// copies of noise cannot, whatever the delay between them.
+inline QByteArray noiseWave(double seconds, double amplitude) {
+    const int frames = static_cast<int>(seconds * kRate);
+    std::minstd_rand random(440);
+    QByteArray data;
+    for (int i = 0; i < frames; ++i) {
+        const double unit = double(random() - random.min()) / (random.max() - random.min());
+        put16(data, static_cast<quint16>(
+                        static_cast<qint16>(std::lround((2 * unit - 1) * amplitude * 32767))));
+    }
     return header(1, 16, data.size()) + data;
 }
 

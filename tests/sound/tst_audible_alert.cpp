@@ -26,6 +26,7 @@ namespace {
 
 constexpr const char* kHelperSwitch = "--play-through-media-service";
 using test_waves::floatToneWave;
+using test_waves::noiseWave;
 using test_waves::toneWave;
 constexpr int kBytesPerSecond = test_waves::kRate * 2; // recorded as 16-bit mono
 
@@ -242,7 +243,7 @@ void TestAudibleAlert::toneIsHeard() {
 }
 
 void TestAudibleAlert::overlappingPlaysAreHeardAndReleased() {
-    const QString path = saveWave(QStringLiteral("short.wav"), toneWave(0.5, 440, 0.3));
+    const QString path = saveWave(QStringLiteral("short.wav"), noiseWave(0.5, 0.3));
     QVERIFY(!path.isEmpty());
     const Playback p = playAndRecord(path, 2);
     if (QTest::currentTestFailed())

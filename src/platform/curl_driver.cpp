@@ -4,6 +4,7 @@
 #include "platform/internet_error_map.h"
 #include "platform/response_head.h"
 
+#include <QSocketNotifier>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -48,24 +49,27 @@ CurlDriver::CurlDriver(CurlTimeouts timeouts, std::function<void()> wake)
     initCurlOnce();
     multi_ = curl_multi_init();
     share_ = curl_share_init();
-    // Every download runs on the driver's thread, so the share needs no locks.
+    // Every download runs on one thread, so the share needs no locks.
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
-    thread_ = std::thread([this] { run(); });
+    curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlDriver::onSocket);
+    curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
+    curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
+    curlTimer_.setSingleShot(true);
+    QObject::connect(&curlTimer_, &QTimer::timeout, &curlTimer_,
+                     [this] { act(CURL_SOCKET_TIMEOUT, 0); });
+    watchdog_.setSingleShot(true);
+    QObject::connect(&watchdog_, &QTimer::timeout, &watchdog_, [this] {
+        enforceDeadlines();
+        settle();
+    });
 }
 
 CurlDriver::~CurlDriver() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    curl_multi_wakeup(multi_);
-    thread_.join();
     // drop() takes each out of active_, which must not be walked meanwhile.
     for (const auto& t : std::exchange(active_, {}))
-        drop(t);
-    for (const auto& t : toAdd_)
         drop(t);
     curl_multi_cleanup(multi_);
     curl_share_cleanup(share_);
@@ -75,26 +79,18 @@ std::shared_ptr<CurlTransfer> CurlDriver::start(const QByteArray& url, const QBy
     auto transfer = std::make_shared<CurlTransfer>();
     transfer->url = url;
     transfer->agent = agent;
-    {
-        std::lock_guard lock(mutex_);
-        toAdd_.push_back(transfer);
-    }
-    curl_multi_wakeup(multi_);
+    add(transfer);
     return transfer;
 }
 
 void CurlDriver::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
-    {
-        std::lock_guard lock(mutex_);
-        if (transfer->cancelled)
-            return;
-        transfer->cancelled = true;
-        toDrop_.push_back(transfer);
-    }
-    curl_multi_wakeup(multi_);
+    if (transfer->cancelled)
+        return;
+    transfer->cancelled = true;
+    drop(transfer);
 }
 
-CurlDriver::View CurlDriver::viewLocked(const CurlTransfer& t) const {
+CurlDriver::View CurlDriver::viewOf(const CurlTransfer& t) const {
     View v;
     v.bodyBegun = t.bodyBegun;
     v.ended = t.ended;
@@ -106,104 +102,109 @@ CurlDriver::View CurlDriver::viewLocked(const CurlTransfer& t) const {
 }
 
 QByteArray CurlDriver::contentEncoding(const std::shared_ptr<CurlTransfer>& transfer) const {
-    std::lock_guard lock(mutex_);
     return transfer->contentEncoding;
 }
 
 CurlDriver::View CurlDriver::view(const std::shared_ptr<CurlTransfer>& transfer) const {
-    std::lock_guard lock(mutex_);
-    return viewLocked(*transfer);
+    return viewOf(*transfer);
 }
 
 qsizetype CurlDriver::take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max,
                            View* after) {
     CurlTransfer& t = *transfer;
-    bool resumeNow = false;
-    qsizetype n = 0;
-    {
-        std::lock_guard lock(mutex_);
-        n = std::min(max, t.body.size() - t.taken);
-        if (n > 0) {
-            std::memcpy(out, t.body.constData() + t.taken, static_cast<std::size_t>(n));
-            t.taken += n;
-        }
-        const qsizetype unread = t.body.size() - t.taken;
-        if (t.paused && !t.resumeAsked && !t.cancelled && unread <= kLowMark) {
-            t.resumeAsked = true;
-            toResume_.push_back(transfer);
-            resumeNow = true;
-        }
-        if (after)
-            *after = viewLocked(t);
+    const qsizetype n = std::min(max, t.body.size() - t.taken);
+    if (n > 0) {
+        std::memcpy(out, t.body.constData() + t.taken, static_cast<std::size_t>(n));
+        t.taken += n;
     }
-    if (resumeNow)
-        curl_multi_wakeup(multi_);
+    if (t.paused && t.easy && t.body.size() - t.taken <= kLowMark) {
+        t.paused = false;
+        t.lastHeard = Clock::now();
+        // Hands the held-back piece to onBody again, which may pause once
+        // more; curl asks for a call back to go on with the rest.
+        curl_easy_pause(t.easy, CURLPAUSE_CONT);
+        armWatchdog();
+    }
+    if (after)
+        *after = viewOf(t);
     return n;
 }
 
 void CurlDriver::beginWait() {
-    std::lock_guard lock(mutex_);
     ++waiters_;
 }
 
 void CurlDriver::endWait() {
-    std::lock_guard lock(mutex_);
     --waiters_;
 }
 
-void CurlDriver::wakeLocked() {
-    if (waiters_ > 0)
+int CurlDriver::onSocket(CURL*, curl_socket_t socket, int what, void* self, void* watch) {
+    auto& driver = *static_cast<CurlDriver*>(self);
+    auto* notifiers = static_cast<QObject*>(watch);
+    if (what == CURL_POLL_REMOVE) {
+        // Possibly from inside one of these notifiers' own signal.
+        if (notifiers) {
+            for (auto* n : notifiers->findChildren<QSocketNotifier*>())
+                n->setEnabled(false);
+            notifiers->deleteLater();
+        }
+        curl_multi_assign(driver.multi_, socket, nullptr);
+        return 0;
+    }
+    if (!notifiers) {
+        notifiers = new QObject(&driver.sockets_);
+        for (const auto type : {QSocketNotifier::Read, QSocketNotifier::Write}) {
+            auto* n = new QSocketNotifier(socket, type, notifiers);
+            const int events = type == QSocketNotifier::Read ? CURL_CSELECT_IN : CURL_CSELECT_OUT;
+            QObject::connect(n, &QSocketNotifier::activated, n,
+                             [&driver, socket, events] { driver.act(socket, events); });
+        }
+        curl_multi_assign(driver.multi_, socket, notifiers);
+    }
+    for (auto* n : notifiers->findChildren<QSocketNotifier*>())
+        n->setEnabled(n->type() == QSocketNotifier::Read ? (what & CURL_POLL_IN) != 0
+                                                         : (what & CURL_POLL_OUT) != 0);
+    return 0;
+}
+
+int CurlDriver::onTimer(CURLM*, long ms, void* self) {
+    auto& driver = *static_cast<CurlDriver*>(self);
+    if (ms < 0)
+        driver.curlTimer_.stop();
+    else
+        driver.curlTimer_.start(static_cast<int>(std::min<long>(ms, 24L * 3600 * 1000)));
+    return 0;
+}
+
+void CurlDriver::act(curl_socket_t socket, int events) {
+    int running = 0;
+    curl_multi_socket_action(multi_, socket, events, &running);
+    settle();
+}
+
+void CurlDriver::settle() {
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+        if (message->msg != CURLMSG_DONE)
+            continue;
+        const auto it = std::find_if(active_.begin(), active_.end(), [&](const auto& t) {
+            return t->easy == message->easy_handle;
+        });
+        if (it == active_.end())
+            continue;
+        const std::shared_ptr<CurlTransfer> t = *it;
+        CurlOutcome outcome;
+        outcome.result = message->data.result;
+        curl_easy_getinfo(t->easy, CURLINFO_SSL_VERIFYRESULT, &outcome.certificateCheck);
+        curl_easy_getinfo(t->easy, CURLINFO_OS_ERRNO, &outcome.osError);
+        finish(t, t->ownFailure ? t->ownFailure : internetErrorCode(outcome));
+    }
+    armWatchdog();
+    if (std::exchange(moved_, false) && waiters_ > 0)
         wake_();
 }
 
-void CurlDriver::run() {
-    for (;;) {
-        std::vector<std::shared_ptr<CurlTransfer>> adds;
-        std::vector<std::shared_ptr<CurlTransfer>> drops;
-        std::vector<std::shared_ptr<CurlTransfer>> resumes;
-        {
-            std::lock_guard lock(mutex_);
-            if (stopping_)
-                return;
-            adds.swap(toAdd_);
-            drops.swap(toDrop_);
-            resumes.swap(toResume_);
-        }
-        for (const auto& t : adds)
-            add(t);
-        for (const auto& t : drops)
-            drop(t);
-        for (const auto& t : resumes)
-            resume(t);
-        int running = 0;
-        curl_multi_perform(multi_, &running);
-        int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
-            if (message->msg != CURLMSG_DONE)
-                continue;
-            const auto it = std::find_if(active_.begin(), active_.end(), [&](const auto& t) {
-                return t->easy == message->easy_handle;
-            });
-            if (it == active_.end())
-                continue;
-            const std::shared_ptr<CurlTransfer> t = *it;
-            CurlOutcome outcome;
-            outcome.result = message->data.result;
-            curl_easy_getinfo(t->easy, CURLINFO_SSL_VERIFYRESULT, &outcome.certificateCheck);
-            curl_easy_getinfo(t->easy, CURLINFO_OS_ERRNO, &outcome.osError);
-            finish(t, t->ownFailure ? t->ownFailure : internetErrorCode(outcome));
-        }
-        enforceDeadlines();
-        curl_multi_poll(multi_, nullptr, 0, pollMs(), nullptr);
-    }
-}
-
 void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
-    {
-        std::lock_guard lock(mutex_);
-        if (t->cancelled)
-            return;
-    }
     CURL* easy = curl_easy_init();
     if (!easy) {
         finish(t, InternetError::InternalError);
@@ -255,27 +256,13 @@ void CurlDriver::drop(const std::shared_ptr<CurlTransfer>& t) {
 
 void CurlDriver::finish(const std::shared_ptr<CurlTransfer>& t, std::int32_t failure) {
     drop(t);
-    std::lock_guard lock(mutex_);
     if (!t->bodyBegun) { // an empty body
         t->contentLength = t->head.contentLength;
         t->contentEncoding = t->head.contentEncoding;
     }
     t->ended = true;
     t->failure = failure;
-    wakeLocked();
-}
-
-void CurlDriver::resume(const std::shared_ptr<CurlTransfer>& t) {
-    if (!t->easy)
-        return;
-    {
-        std::lock_guard lock(mutex_);
-        t->paused = false;
-        t->resumeAsked = false;
-    }
-    t->lastHeard = Clock::now();
-    // Hands the held-back piece to onBody again, which may pause once more.
-    curl_easy_pause(t->easy, CURLPAUSE_CONT);
+    moved_ = true;
 }
 
 void CurlDriver::enforceDeadlines() {
@@ -289,9 +276,9 @@ void CurlDriver::enforceDeadlines() {
         finish(t, InternetError::Timeout);
 }
 
-int CurlDriver::pollMs() const {
+int CurlDriver::untilNextDeadlineMs() const {
     const auto now = Clock::now();
-    auto next = now + std::chrono::seconds(60);
+    auto next = now + std::chrono::hours(24);
     for (const auto& t : active_) {
         next = std::min(next, t->deadline);
         if (!t->paused)
@@ -299,6 +286,18 @@ int CurlDriver::pollMs() const {
     }
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
     return static_cast<int>(std::max<decltype(ms)>(ms, 0));
+}
+
+// Bytes keep moving each deadline on, so the watchdog is moved only when a
+// deadline comes sooner than it would bark; once it barks it looks again.
+void CurlDriver::armWatchdog() {
+    if (active_.empty()) {
+        watchdog_.stop();
+        return;
+    }
+    const int ms = untilNextDeadlineMs();
+    if (!watchdog_.isActive() || watchdog_.remainingTime() > ms)
+        watchdog_.start(ms);
 }
 
 std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count, void* user) {
@@ -355,9 +354,6 @@ std::size_t CurlDriver::onBody(char* data, std::size_t size, std::size_t count, 
 
 std::size_t CurlDriver::body(CurlTransfer& t, const char* data, std::size_t size) {
     t.lastHeard = Clock::now();
-    std::lock_guard lock(mutex_);
-    if (t.cancelled)
-        return 0;
     const qsizetype unread = t.body.size() - t.taken;
     if (unread >= kHighMark) {
         t.paused = true;
@@ -375,6 +371,6 @@ std::size_t CurlDriver::body(CurlTransfer& t, const char* data, std::size_t size
         t.taken = 0;
     }
     t.body.append(data, static_cast<qsizetype>(size));
-    wakeLocked();
+    moved_ = true;
     return size;
 }

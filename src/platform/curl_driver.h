@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
+#include <QTimer>
 
 #include <curl/curl.h>
 
@@ -8,8 +10,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 struct CurlTransfer;
@@ -21,16 +21,19 @@ struct CurlTimeouts {
     int overallMs = 10 * 60 * 1000;
 };
 
-// Runs every download on one curl multi handle, on a thread of its own, so
-// that the window's thread only ever takes bytes that have already come.
-// Connections, cookies, TLS sessions and name look-ups are shared between the
-// downloads of one driver and kept between them. A download holds at most
-// about a megabyte that nobody has taken: past that, curl is told to pause
-// it, so memory stays bounded whatever the page's size.
+// Runs every download on one curl multi handle, driven by the event loop of
+// the thread that made the driver (socket notifiers and timers), so a page's
+// bytes pass from the socket to the reader with no other thread between them.
+// Nothing here blocks: name look-ups run on curl's own threads. Connections,
+// cookies, TLS sessions and name look-ups are shared between the downloads of
+// one driver and kept between them. A download holds at most about a megabyte
+// that nobody has taken: past that, curl is told to pause it, so memory stays
+// bounded whatever the page's size. Every call is made on the driver's thread.
 class CurlDriver {
 public:
-    // `wake` runs on the driver's thread whenever a download moved on while
-    // someone waits for one (see beginWait).
+    // `wake` runs whenever a download moved on while someone waits for one
+    // (see beginWait), from the event loop and never from inside curl, so it
+    // may call back in here.
     CurlDriver(CurlTimeouts timeouts, std::function<void()> wake);
     ~CurlDriver(); // stops at once, whatever is under way
     CurlDriver(const CurlDriver&) = delete;
@@ -65,15 +68,20 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    void run();
     void add(const std::shared_ptr<CurlTransfer>& transfer);
     void drop(const std::shared_ptr<CurlTransfer>& transfer);
     void finish(const std::shared_ptr<CurlTransfer>& transfer, std::int32_t failure);
-    void resume(const std::shared_ptr<CurlTransfer>& transfer);
     void enforceDeadlines();
-    int pollMs() const;
-    View viewLocked(const CurlTransfer& transfer) const;
-    void wakeLocked();
+    int untilNextDeadlineMs() const;
+    void armWatchdog();
+    View viewOf(const CurlTransfer& transfer) const;
+
+    // Lets curl act on a socket (or on its timeout), then settles what that
+    // changed: downloads that ended, the watchdog, the wake.
+    void act(curl_socket_t socket, int events);
+    void settle();
+    static int onSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* watch);
+    static int onTimer(CURLM* multi, long ms, void* self);
 
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
@@ -84,16 +92,13 @@ private:
     std::function<void()> wake_;
     CURLM* multi_ = nullptr;
     CURLSH* share_ = nullptr;
-
-    // Guarded by mutex_, with the shared fields of every transfer.
-    mutable std::mutex mutex_;
-    std::vector<std::shared_ptr<CurlTransfer>> toAdd_;
-    std::vector<std::shared_ptr<CurlTransfer>> toDrop_;
-    std::vector<std::shared_ptr<CurlTransfer>> toResume_;
     int waiters_ = 0;
-    bool stopping_ = false;
-
-    // The driver's thread alone.
+    bool moved_ = false; // a download moved on since the last wake
     std::vector<std::shared_ptr<CurlTransfer>> active_;
-    std::thread thread_;
+
+    // Owns the socket notifiers, so whatever curl did not take back goes
+    // with the driver.
+    QObject sockets_;
+    QTimer curlTimer_; // when curl asked to be called back
+    QTimer watchdog_;  // the next download that may be late
 };

@@ -29,19 +29,7 @@ struct CurlInternet::Handle : std::enable_shared_from_this<Handle> {
     bool closed = false;
 };
 
-CurlInternet::CurlInternet(Timeouts timeouts)
-    : driver_(timeouts, [this] {
-          // Runs on the driver's thread: one wake-up at a time is queued to
-          // the window's thread, which is all the waits there need.
-          if (!wakePosted_.exchange(true))
-              QMetaObject::invokeMethod(
-                  this,
-                  [this] {
-                      wakePosted_ = false;
-                      emit progressed();
-                  },
-                  Qt::QueuedConnection);
-      }) {}
+CurlInternet::CurlInternet(Timeouts timeouts) : driver_(timeouts, [this] { emit progressed(); }) {}
 
 CurlInternet::~CurlInternet() {
     for (const auto& handle : std::as_const(handles_))

@@ -7,13 +7,12 @@
 #include <QHash>
 #include <QObject>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
 // The internet reader on libcurl: HTTP/1.1 and HTTP/2, the system's proxy
 // settings, cookies for the program's run, connections kept between reads.
-// Downloads run on a thread of their own; every call here that has to wait
+// Downloads run on the window's event loop; every call here that has to wait
 // for them waits in a local event loop, so the window keeps handling its
 // events meanwhile, and those events may call back in here (another open,
 // closing a handle) safely. Content codings are undone here, strictly.
@@ -63,7 +62,6 @@ private:
     bool readDecoded(Handle& handle, std::shared_ptr<Handle>& held, char* out, qsizetype room,
                      qsizetype* got);
 
-    std::atomic<bool> wakePosted_{false};
     CurlDriver driver_;
     QHash<InternetHandle, std::shared_ptr<Handle>> handles_;
     InternetHandle next_ = 1;

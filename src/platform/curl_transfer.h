@@ -8,24 +8,23 @@
 #include <chrono>
 #include <cstdint>
 
-// One download, as the driver's thread and the reader share it.
+// One download, as the driver and the reader share it.
 struct CurlTransfer {
     QByteArray url;
     QByteArray agent;
 
-    // Guarded by the driver's mutex.
+    // What the reader sees.
     QByteArray body; // what came and was not taken yet, from `taken` on
     qsizetype taken = 0;
     bool bodyBegun = false;
     bool ended = false;
     bool cancelled = false;
-    bool paused = false; // set by the driver's thread alone
-    bool resumeAsked = false;
+    bool paused = false; // curl holds the rest back until some is taken
     std::int32_t failure = 0;
     std::int64_t contentLength = -1;
     QByteArray contentEncoding;
 
-    // The driver's thread alone.
+    // The driver's alone.
     CURL* easy = nullptr;
     std::chrono::steady_clock::time_point lastHeard;
     std::chrono::steady_clock::time_point deadline;

@@ -10,6 +10,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -17,6 +18,13 @@ constexpr std::uint32_t kChunk = 2048;
 // The most a read sets aside from the announced length: a lying header must
 // not make it claim gigabytes. Larger pages grow past it as they come in.
 constexpr std::int64_t kMaxReserve = 64 * 1024 * 1024;
+// Whether a buffer is kept for the next read. A watched page comes back at
+// about its old size, and memory fresh from the system costs a page fault for
+// every 4 KB touched; a buffer far larger than the page, or a huge one, goes.
+bool keepForNextRead(qsizetype capacity, qsizetype pageSize) {
+    constexpr qsizetype kMaxKept = 32 * 1024 * 1024;
+    return capacity <= kMaxKept && capacity <= 2 * pageSize + 64 * 1024;
+}
 
 // A run-time failure inside ReadUrl, carrying the text the user will read.
 class RunTimeFailure : public std::runtime_error {
@@ -121,7 +129,8 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
             return false;
         }
 
-        QByteArray page;
+        QByteArray page = std::exchange(spare_, {});
+        page.resize(0); // a buffer still shared with a reader detaches here
         reserveAnnounced(page, url);
         char fileBuffer[kChunk];
         std::int32_t lTotalRead = 0;
@@ -165,10 +174,12 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
         }
         // A page cut short is not the page: the previous one stays, and the
         // caller is told the read failed.
-        if (!failed)
-            sRawHTML = std::move(page);
+        if (!failed && !vFileName)
+            std::swap(sRawHTML, page);
         if (!failed && vFileName)
             sRawHTML.clear();
+        if (keepForNextRead(page.capacity(), sRawHTML.size()))
+            spare_ = std::move(page);
         ShowStatus(QStringLiteral("Ready"));
         pointer_.restore();
         return !failed;

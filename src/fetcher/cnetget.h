@@ -60,6 +60,7 @@ private:
     bool bSessionOpen = false;
     InternetHandle hUrl = 0;
     QByteArray sRawHTML; // page bytes, one Latin-1 character each
+    QByteArray spare_;   // an earlier page's buffer, for the next read to fill
     QString sLastError;
     QPointer<QObject> objStatus;
     QString sUserAgent;

@@ -105,6 +105,19 @@ private slots:
                  QStringLiteral("The connection with the server has been terminated."));
     }
 
+    // Each read fills the buffer an earlier page left behind.
+    void eachReadHoldsOnlyItsOwnPage() {
+        server->setBody("/long", QByteArray(9000, 'L'));
+        server->setBody("/short", "short");
+        server->setBody("/other", QByteArray(8000, 'o'));
+        for (const auto& [path, text] :
+             {std::pair{"/long", QString(9000, 'L')}, std::pair{"/short", QStringLiteral("short")},
+              std::pair{"/other", QString(8000, 'o')}, std::pair{"/long", QString(9000, 'L')}}) {
+            QVERIFY(rig->net.ReadUrl(server->url(QString::fromLatin1(path))));
+            QCOMPARE(rig->net.GetRawHTML(), text);
+        }
+    }
+
     void serverFaults_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("error");

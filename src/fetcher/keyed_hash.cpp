@@ -4,28 +4,17 @@
 
 namespace {
 
-struct SipKey {
-    quint64 k0;
-    quint64 k1;
-};
-
-const SipKey& processKey() {
-    static const SipKey key = [] {
-        QRandomGenerator* system = QRandomGenerator::system();
-        return SipKey{system->generate64(), system->generate64()};
-    }();
-    return key;
+KeyedHasher::Start drawStart() {
+    QRandomGenerator* system = QRandomGenerator::system();
+    const quint64 k0 = system->generate64();
+    const quint64 k1 = system->generate64();
+    return {k0 ^ 0x736f6d6570736575ull, k1 ^ 0x646f72616e646f6dull, k0 ^ 0x6c7967656e657261ull,
+            k1 ^ 0x7465646279746573ull};
 }
 
 } // namespace
 
-KeyedHasher::KeyedHasher() {
-    const SipKey& key = processKey();
-    v0 = key.k0 ^ 0x736f6d6570736575ull;
-    v1 = key.k1 ^ 0x646f72616e646f6dull;
-    v2 = key.k0 ^ 0x6c7967656e657261ull;
-    v3 = key.k1 ^ 0x7465646279746573ull;
-}
+const KeyedHasher::Start KeyedHasher::kStart = drawStart();
 
 quint64 keyedHash(const unsigned char* bytes, size_t size) {
     KeyedHasher hasher;

@@ -15,7 +15,14 @@ quint64 keyedHash(const unsigned char* bytes, size_t size);
 // 0 to 7 bytes (from lastBytes) and the text's size.
 class KeyedHasher {
 public:
-    KeyedHasher();
+    // SipHash's starting state under the process's key.
+    struct Start {
+        quint64 v0, v1, v2, v3;
+    };
+    // Drawn before main from the system's random source.
+    static const Start kStart;
+
+    KeyedHasher() : v0(kStart.v0), v1(kStart.v1), v2(kStart.v2), v3(kStart.v3) {}
     void add(quint64 word) {
         v3 ^= word;
         round();

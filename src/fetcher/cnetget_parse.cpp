@@ -42,17 +42,30 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         // Values come a run at a time from the block search; each is added
         // straight from the page's bytes, and only one holding a tab or a line
         // break is copied first.
-        std::array<ByteTokenScanner::Value, 64> found;
+        constexpr int kRun = 64;
+        std::array<ByteTokenScanner::Value, kRun> found;
         for (qsizetype from = 0; from >= 0;) {
             const int count =
                 scanner.findValues(data, size, from, found.data(), int(found.size()), &from);
+            // The plain values' hashes are taken together, then each is added.
+            std::array<const unsigned char*, kRun> texts;
+            std::array<size_t, kRun> sizes;
+            std::array<FoldedAsciiHash, kRun> hashes;
+            int plain = 0;
+            for (int i = 0; i < count; ++i)
+                if (!found[i].controls && found[i].end > found[i].begin) {
+                    texts[plain] = reinterpret_cast<const unsigned char*>(data + found[i].begin);
+                    sizes[plain++] = static_cast<size_t>(found[i].end - found[i].begin);
+                }
+            colItems.prepareLatin1(texts.data(), sizes.data(), plain, hashes.data());
+            plain = 0;
             for (int i = 0; i < count; ++i) {
                 const ByteTokenScanner::Value& value = found[i];
                 const qsizetype length = value.end - value.begin;
                 try {
                     if (!value.controls) {
                         if (length > 0)
-                            colItems.addLatin1(data + value.begin, length);
+                            colItems.addLatin1(data + value.begin, length, hashes[plain++]);
                     } else {
                         const QByteArray item =
                             StripControlChars(QByteArrayView(data + value.begin, length));

@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VIGILO_HASH_BATCH_X86 1
+#endif
+
 namespace {
 
 // Latin-1 folds character by character; the table is taken from QString's
@@ -132,6 +137,129 @@ bool keyedHashOfFoldedAscii(const unsigned char* text, size_t size, quint64& has
     hash = hasher.finish(last, size);
     changed = caps != 0;
     return true;
+}
+
+namespace {
+
+#ifdef VIGILO_HASH_BATCH_X86
+// GCC 12's AVX-512 intrinsics start from _mm512_undefined_epi32, which its
+// own uninitialized-use check then reports.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+// Eight texts at a time, one per 64-bit lane: the same words, folds and
+// rounds as KeyedHasher, each lane taking its whole words while it has them
+// and its last word at the end. Only intrinsics here (see byte_search_x86).
+struct Lanes {
+    __m512i v0, v1, v2, v3;
+};
+
+__attribute__((target("avx512f"))) inline void sipRound(Lanes& s) {
+    s.v0 = _mm512_add_epi64(s.v0, s.v1);
+    s.v1 = _mm512_xor_si512(_mm512_rol_epi64(s.v1, 13), s.v0);
+    s.v0 = _mm512_rol_epi64(s.v0, 32);
+    s.v2 = _mm512_add_epi64(s.v2, s.v3);
+    s.v3 = _mm512_xor_si512(_mm512_rol_epi64(s.v3, 16), s.v2);
+    s.v0 = _mm512_add_epi64(s.v0, s.v3);
+    s.v3 = _mm512_xor_si512(_mm512_rol_epi64(s.v3, 21), s.v0);
+    s.v2 = _mm512_add_epi64(s.v2, s.v1);
+    s.v1 = _mm512_xor_si512(_mm512_rol_epi64(s.v1, 17), s.v2);
+    s.v2 = _mm512_rol_epi64(s.v2, 32);
+}
+
+__attribute__((target("avx512f"))) void hashEightAvx512(const unsigned char* const* texts,
+                                                        const size_t* sizes, int count,
+                                                        FoldedAsciiHash* out) {
+    alignas(64) std::uint64_t whole[8] = {};
+    alignas(64) std::uint64_t last[8] = {};
+    alignas(64) std::uint64_t lengths[8] = {};
+    std::uint64_t most = 0;
+    for (int i = 0; i < count; ++i) {
+        const size_t size = sizes[i];
+        const size_t rest = size & 7;
+        whole[i] = size >> 3;
+        last[i] = rest != 0 ? KeyedHasher::lastBytes(texts[i], size, rest) : 0;
+        lengths[i] = static_cast<std::uint64_t>(size) << 56;
+        most = std::max<std::uint64_t>(most, whole[i]);
+    }
+    const __m512i highBits = _mm512_set1_epi64(static_cast<long long>(kEach(0x80)));
+    const __m512i fromA = _mm512_set1_epi64(static_cast<long long>(kEach(0x80 - 'A')));
+    const __m512i pastZ = _mm512_set1_epi64(static_cast<long long>(kEach(0x80 - 'Z' - 1)));
+    __m512i high = _mm512_setzero_si512();
+    __m512i caps = _mm512_setzero_si512();
+    // The same fold as the scalar one: capitals found below 0x80 gain 0x20.
+    auto fold = [&](__m512i word) __attribute__((target("avx512f"))) {
+        high = _mm512_or_si512(high, _mm512_and_si512(word, highBits));
+        const __m512i low = _mm512_andnot_si512(highBits, word);
+        const __m512i c = _mm512_andnot_si512(
+            _mm512_add_epi64(low, pastZ), _mm512_and_si512(_mm512_add_epi64(low, fromA), highBits));
+        caps = _mm512_or_si512(caps, c);
+        return _mm512_or_si512(word, _mm512_srli_epi64(c, 2));
+    };
+    const KeyedHasher::Start& start = KeyedHasher::kStart;
+    Lanes s{_mm512_set1_epi64(static_cast<long long>(start.v0)),
+            _mm512_set1_epi64(static_cast<long long>(start.v1)),
+            _mm512_set1_epi64(static_cast<long long>(start.v2)),
+            _mm512_set1_epi64(static_cast<long long>(start.v3))};
+    const __m512i wholeWords = _mm512_load_si512(whole);
+    alignas(64) std::uint64_t words[8] = {};
+    for (std::uint64_t j = 0; j < most; ++j) {
+        for (int i = 0; i < count; ++i)
+            words[i] = j < whole[i] ? KeyedHasher::load<std::uint64_t>(texts[i] + 8 * j) : 0;
+        const __mmask8 taking =
+            _mm512_cmplt_epu64_mask(_mm512_set1_epi64(static_cast<long long>(j)), wholeWords);
+        const __m512i m = fold(_mm512_load_si512(words));
+        Lanes n = s;
+        n.v3 = _mm512_xor_si512(n.v3, m);
+        sipRound(n);
+        n.v0 = _mm512_xor_si512(n.v0, m);
+        s.v0 = _mm512_mask_mov_epi64(s.v0, taking, n.v0);
+        s.v1 = _mm512_mask_mov_epi64(s.v1, taking, n.v1);
+        s.v2 = _mm512_mask_mov_epi64(s.v2, taking, n.v2);
+        s.v3 = _mm512_mask_mov_epi64(s.v3, taking, n.v3);
+    }
+    const __m512i m = _mm512_or_si512(fold(_mm512_load_si512(last)), _mm512_load_si512(lengths));
+    s.v3 = _mm512_xor_si512(s.v3, m);
+    sipRound(s);
+    s.v0 = _mm512_xor_si512(s.v0, m);
+    s.v2 = _mm512_xor_si512(s.v2, _mm512_set1_epi64(0xFF));
+    sipRound(s);
+    sipRound(s);
+    sipRound(s);
+    alignas(64) std::uint64_t hashes[8];
+    _mm512_store_si512(
+        hashes, _mm512_xor_si512(_mm512_xor_si512(s.v0, s.v1), _mm512_xor_si512(s.v2, s.v3)));
+    const __mmask8 ascii = _mm512_cmpeq_epu64_mask(high, _mm512_setzero_si512());
+    const __mmask8 changed = _mm512_cmpneq_epu64_mask(caps, _mm512_setzero_si512());
+    for (int i = 0; i < count; ++i)
+        out[i] = {hashes[i], ((ascii >> i) & 1) != 0, ((changed >> i) & 1) != 0};
+}
+
+#pragma GCC diagnostic pop
+
+bool cpuHasAvx512f() {
+    static const bool has = __builtin_cpu_supports("avx512f");
+    return has;
+}
+#endif
+
+} // namespace
+
+void keyedHashesOfFoldedAscii(const unsigned char* const* texts, const size_t* sizes, int count,
+                              FoldedAsciiHash* out) {
+    if (!latin1Folding().asciiIsAtoZ) {
+        std::fill(out, out + count, FoldedAsciiHash{});
+        return;
+    }
+#ifdef VIGILO_HASH_BATCH_X86
+    if (cpuHasAvx512f()) {
+        for (int i = 0; i < count; i += 8)
+            hashEightAvx512(texts + i, sizes + i, std::min(8, count - i), out + i);
+        return;
+    }
+#endif
+    for (int i = 0; i < count; ++i)
+        out[i].ascii = keyedHashOfFoldedAscii(texts[i], sizes[i], out[i].hash, out[i].changed);
 }
 
 unsigned char* FoldedKey::resize(size_t size) {

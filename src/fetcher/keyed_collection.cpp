@@ -145,14 +145,28 @@ bool KeyedCollection::add(const QString& item, const QString& key) {
 
 bool KeyedCollection::addLatin1(const char* text, qsizetype size) {
     const auto* in = reinterpret_cast<const unsigned char*>(text);
-    const auto count = static_cast<size_t>(size);
+    FoldedAsciiHash prepared;
     // Most values are ASCII and need no folding: folded and hashed in one
     // pass, and copied only when they are new.
-    quint64 hash = 0;
-    bool changed = false;
-    const bool ascii = hash_ == keyedHash && keyedHashOfFoldedAscii(in, count, hash, changed);
-    if (ascii && !changed)
-        return insert(in, count, false, hash, ItemForm::Key, nullptr, 0, count);
+    if (hash_ == keyedHash)
+        prepared.ascii =
+            keyedHashOfFoldedAscii(in, static_cast<size_t>(size), prepared.hash, prepared.changed);
+    return addLatin1(text, size, prepared);
+}
+
+void KeyedCollection::prepareLatin1(const unsigned char* const* texts, const size_t* sizes,
+                                    int count, FoldedAsciiHash* out) const {
+    if (hash_ == keyedHash)
+        keyedHashesOfFoldedAscii(texts, sizes, count, out);
+    else
+        std::fill(out, out + count, FoldedAsciiHash{}); // hashed when added
+}
+
+bool KeyedCollection::addLatin1(const char* text, qsizetype size, const FoldedAsciiHash& prepared) {
+    const auto* in = reinterpret_cast<const unsigned char*>(text);
+    const auto count = static_cast<size_t>(size);
+    if (prepared.ascii && !prepared.changed)
+        return insert(in, count, false, prepared.hash, ItemForm::Key, nullptr, 0, count);
     std::array<unsigned char, 256> local;
     std::vector<unsigned char> heap;
     unsigned char* room = local.data();
@@ -165,8 +179,7 @@ bool KeyedCollection::addLatin1(const char* text, qsizetype size) {
         const QString wide = QString::fromLatin1(text, size);
         return add(wide, wide);
     }
-    if (!ascii)
-        hash = hash_(folded, count);
+    const quint64 hash = prepared.ascii ? prepared.hash : hash_(folded, count);
     if (folded == in)
         return insert(folded, count, false, hash, ItemForm::Key, nullptr, 0, count);
     return insert(folded, count, false, hash, ItemForm::Latin1, in, count, count);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fetcher/folded_key.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,11 @@ public:
     bool add(const QString& item, const QString& key);
     // add(text, text) for a Latin-1 text, without making a QString of it.
     bool addLatin1(const char* text, qsizetype size);
+    // The same, in two steps: the hashes of a run of texts taken together,
+    // which is quicker than one by one, then each text added with its own.
+    void prepareLatin1(const unsigned char* const* texts, const size_t* sizes, int count,
+                       FoldedAsciiHash* out) const;
+    bool addLatin1(const char* text, qsizetype size, const FoldedAsciiHash& prepared);
     bool containsKey(const QString& key) const;
     // Room for this many elements in all, so that adding up to it does not
     // grow the index.

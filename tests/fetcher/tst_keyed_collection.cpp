@@ -166,6 +166,39 @@ private slots:
         }
     }
 
+    // Hashes taken eight at a time equal those taken one by one, whatever
+    // the texts' lengths side by side, their letter case or a byte from 0x80.
+    void batchedHashesEqualSingleOnes() {
+        std::mt19937 random(16);
+        static const QByteArray letters = "aAzZ/.09-_\xe9";
+        for (int round = 0; round < 300; ++round) {
+            const int count = static_cast<int>(random() % 20);
+            std::vector<QByteArray> texts(static_cast<size_t>(count));
+            std::vector<const unsigned char*> pointers;
+            std::vector<size_t> sizes;
+            for (QByteArray& text : texts) {
+                text.resize(static_cast<qsizetype>(random() % (random() % 8 == 0 ? 120 : 41)));
+                const qsizetype choice = random() % 5 == 0 ? letters.size() : letters.size() - 1;
+                for (char& c : text)
+                    c = letters[random() % choice];
+                pointers.push_back(reinterpret_cast<const unsigned char*>(text.constData()));
+                sizes.push_back(static_cast<size_t>(text.size()));
+            }
+            std::vector<FoldedAsciiHash> batched(static_cast<size_t>(count));
+            keyedHashesOfFoldedAscii(pointers.data(), sizes.data(), count, batched.data());
+            for (int i = 0; i < count; ++i) {
+                quint64 hash = 0;
+                bool changed = false;
+                const bool ascii = keyedHashOfFoldedAscii(pointers[i], sizes[i], hash, changed);
+                QCOMPARE(batched[i].ascii, ascii);
+                if (ascii) {
+                    QCOMPARE(batched[i].hash, hash);
+                    QCOMPARE(batched[i].changed, changed);
+                }
+            }
+        }
+    }
+
     void copiesAndMovesAreWholeCollections() {
         KeyedCollection original;
         QVERIFY(original.add("a", "A"));

@@ -58,6 +58,8 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
                     sizes[plain++] = static_cast<size_t>(found[i].end - found[i].begin);
                 }
             colItems.prepareLatin1(texts.data(), sizes.data(), plain, hashes.data());
+            for (int i = 0; i < plain; ++i)
+                colItems.prefetch(hashes[i]);
             plain = 0;
             for (int i = 0; i < count; ++i) {
                 const ByteTokenScanner::Value& value = found[i];

@@ -30,6 +30,11 @@ public:
     void prepareLatin1(const unsigned char* const* texts, const size_t* sizes, int count,
                        FoldedAsciiHash* out) const;
     bool addLatin1(const char* text, qsizetype size, const FoldedAsciiHash& prepared);
+    // Fetches into the cache the index entry a prepared text would probe first.
+    void prefetch(const FoldedAsciiHash& prepared) const {
+        if (!slots_.empty())
+            __builtin_prefetch(&slots_[prepared.hash & (slots_.size() - 1)]);
+    }
     bool containsKey(const QString& key) const;
     // Room for this many elements in all, so that adding up to it does not
     // grow the index.

@@ -202,13 +202,17 @@ __attribute__((target("avx512f"))) void hashEightAvx512(const unsigned char* con
             _mm512_set1_epi64(static_cast<long long>(start.v2)),
             _mm512_set1_epi64(static_cast<long long>(start.v3))};
     const __m512i wholeWords = _mm512_load_si512(whole);
-    alignas(64) std::uint64_t words[8] = {};
+    // Each lane reads its next word straight from its text while it has one.
+    alignas(64) const unsigned char* starts[8] = {};
+    std::copy(texts, texts + count, starts);
+    __m512i at = _mm512_load_si512(starts);
+    const __m512i eight = _mm512_set1_epi64(8);
     for (std::uint64_t j = 0; j < most; ++j) {
-        for (int i = 0; i < count; ++i)
-            words[i] = j < whole[i] ? KeyedHasher::load<std::uint64_t>(texts[i] + 8 * j) : 0;
         const __mmask8 taking =
             _mm512_cmplt_epu64_mask(_mm512_set1_epi64(static_cast<long long>(j)), wholeWords);
-        const __m512i m = fold(_mm512_load_si512(words));
+        const __m512i m =
+            fold(_mm512_mask_i64gather_epi64(_mm512_setzero_si512(), taking, at, nullptr, 1));
+        at = _mm512_add_epi64(at, eight);
         Lanes n = s;
         n.v3 = _mm512_xor_si512(n.v3, m);
         sipRound(n);

@@ -167,12 +167,16 @@ __attribute__((target("avx512f"))) inline void sipRound(Lanes& s) {
     s.v2 = _mm512_rol_epi64(s.v2, 32);
 }
 
-__attribute__((target("avx512f"))) void hashEightAvx512(const unsigned char* const* texts,
-                                                        const size_t* sizes, int count,
-                                                        FoldedAsciiHash* out) {
-    alignas(64) std::uint64_t whole[8] = {};
-    alignas(64) std::uint64_t last[8] = {};
-    alignas(64) std::uint64_t lengths[8] = {};
+// Sixteen texts, as two groups of eight whose rounds interleave: one group's
+// rounds alone would wait on each other.
+__attribute__((target("avx512f"))) void hashSixteenAvx512(const unsigned char* const* texts,
+                                                          const size_t* sizes, int count,
+                                                          FoldedAsciiHash* out) {
+    constexpr int kGroups = 2;
+    alignas(64) std::uint64_t whole[8 * kGroups] = {};
+    alignas(64) std::uint64_t last[8 * kGroups] = {};
+    alignas(64) std::uint64_t lengths[8 * kGroups] = {};
+    alignas(64) const unsigned char* starts[8 * kGroups] = {};
     std::uint64_t most = 0;
     for (int i = 0; i < count; ++i) {
         const size_t size = sizes[i];
@@ -180,61 +184,75 @@ __attribute__((target("avx512f"))) void hashEightAvx512(const unsigned char* con
         whole[i] = size >> 3;
         last[i] = rest != 0 ? KeyedHasher::lastBytes(texts[i], size, rest) : 0;
         lengths[i] = static_cast<std::uint64_t>(size) << 56;
+        starts[i] = texts[i];
         most = std::max<std::uint64_t>(most, whole[i]);
     }
     const __m512i highBits = _mm512_set1_epi64(static_cast<long long>(kEach(0x80)));
     const __m512i fromA = _mm512_set1_epi64(static_cast<long long>(kEach(0x80 - 'A')));
     const __m512i pastZ = _mm512_set1_epi64(static_cast<long long>(kEach(0x80 - 'Z' - 1)));
-    __m512i high = _mm512_setzero_si512();
-    __m512i caps = _mm512_setzero_si512();
+    __m512i high[kGroups];
+    __m512i caps[kGroups];
     // The same fold as the scalar one: capitals found below 0x80 gain 0x20.
-    auto fold = [&](__m512i word) __attribute__((target("avx512f"))) {
-        high = _mm512_or_si512(high, _mm512_and_si512(word, highBits));
+    auto fold = [&](int g, __m512i word) __attribute__((target("avx512f"))) {
+        high[g] = _mm512_or_si512(high[g], _mm512_and_si512(word, highBits));
         const __m512i low = _mm512_andnot_si512(highBits, word);
         const __m512i c = _mm512_andnot_si512(
             _mm512_add_epi64(low, pastZ), _mm512_and_si512(_mm512_add_epi64(low, fromA), highBits));
-        caps = _mm512_or_si512(caps, c);
+        caps[g] = _mm512_or_si512(caps[g], c);
         return _mm512_or_si512(word, _mm512_srli_epi64(c, 2));
     };
     const KeyedHasher::Start& start = KeyedHasher::kStart;
-    Lanes s{_mm512_set1_epi64(static_cast<long long>(start.v0)),
-            _mm512_set1_epi64(static_cast<long long>(start.v1)),
-            _mm512_set1_epi64(static_cast<long long>(start.v2)),
-            _mm512_set1_epi64(static_cast<long long>(start.v3))};
-    const __m512i wholeWords = _mm512_load_si512(whole);
-    // Each lane reads its next word straight from its text while it has one.
-    alignas(64) const unsigned char* starts[8] = {};
-    std::copy(texts, texts + count, starts);
-    __m512i at = _mm512_load_si512(starts);
+    Lanes s[kGroups];
+    __m512i wholeWords[kGroups];
+    __m512i at[kGroups]; // each lane reads its next word straight from its text
+    for (int g = 0; g < kGroups; ++g) {
+        high[g] = _mm512_setzero_si512();
+        caps[g] = _mm512_setzero_si512();
+        s[g] = {_mm512_set1_epi64(static_cast<long long>(start.v0)),
+                _mm512_set1_epi64(static_cast<long long>(start.v1)),
+                _mm512_set1_epi64(static_cast<long long>(start.v2)),
+                _mm512_set1_epi64(static_cast<long long>(start.v3))};
+        wholeWords[g] = _mm512_load_si512(whole + 8 * g);
+        at[g] = _mm512_load_si512(starts + 8 * g);
+    }
     const __m512i eight = _mm512_set1_epi64(8);
     for (std::uint64_t j = 0; j < most; ++j) {
-        const __mmask8 taking =
-            _mm512_cmplt_epu64_mask(_mm512_set1_epi64(static_cast<long long>(j)), wholeWords);
-        const __m512i m =
-            fold(_mm512_mask_i64gather_epi64(_mm512_setzero_si512(), taking, at, nullptr, 1));
-        at = _mm512_add_epi64(at, eight);
-        Lanes n = s;
-        n.v3 = _mm512_xor_si512(n.v3, m);
-        sipRound(n);
-        n.v0 = _mm512_xor_si512(n.v0, m);
-        s.v0 = _mm512_mask_mov_epi64(s.v0, taking, n.v0);
-        s.v1 = _mm512_mask_mov_epi64(s.v1, taking, n.v1);
-        s.v2 = _mm512_mask_mov_epi64(s.v2, taking, n.v2);
-        s.v3 = _mm512_mask_mov_epi64(s.v3, taking, n.v3);
+        const __m512i step = _mm512_set1_epi64(static_cast<long long>(j));
+        for (int g = 0; g < kGroups; ++g) {
+            const __mmask8 taking = _mm512_cmplt_epu64_mask(step, wholeWords[g]);
+            const __m512i m = fold(
+                g, _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), taking, at[g], nullptr, 1));
+            at[g] = _mm512_add_epi64(at[g], eight);
+            Lanes n = s[g];
+            n.v3 = _mm512_xor_si512(n.v3, m);
+            sipRound(n);
+            n.v0 = _mm512_xor_si512(n.v0, m);
+            s[g].v0 = _mm512_mask_mov_epi64(s[g].v0, taking, n.v0);
+            s[g].v1 = _mm512_mask_mov_epi64(s[g].v1, taking, n.v1);
+            s[g].v2 = _mm512_mask_mov_epi64(s[g].v2, taking, n.v2);
+            s[g].v3 = _mm512_mask_mov_epi64(s[g].v3, taking, n.v3);
+        }
     }
-    const __m512i m = _mm512_or_si512(fold(_mm512_load_si512(last)), _mm512_load_si512(lengths));
-    s.v3 = _mm512_xor_si512(s.v3, m);
-    sipRound(s);
-    s.v0 = _mm512_xor_si512(s.v0, m);
-    s.v2 = _mm512_xor_si512(s.v2, _mm512_set1_epi64(0xFF));
-    sipRound(s);
-    sipRound(s);
-    sipRound(s);
-    alignas(64) std::uint64_t hashes[8];
-    _mm512_store_si512(
-        hashes, _mm512_xor_si512(_mm512_xor_si512(s.v0, s.v1), _mm512_xor_si512(s.v2, s.v3)));
-    const __mmask8 ascii = _mm512_cmpeq_epu64_mask(high, _mm512_setzero_si512());
-    const __mmask8 changed = _mm512_cmpneq_epu64_mask(caps, _mm512_setzero_si512());
+    alignas(64) std::uint64_t hashes[8 * kGroups];
+    std::uint32_t ascii = 0;
+    std::uint32_t changed = 0;
+    for (int g = 0; g < kGroups; ++g) {
+        Lanes& t = s[g];
+        const __m512i m = _mm512_or_si512(fold(g, _mm512_load_si512(last + 8 * g)),
+                                          _mm512_load_si512(lengths + 8 * g));
+        t.v3 = _mm512_xor_si512(t.v3, m);
+        sipRound(t);
+        t.v0 = _mm512_xor_si512(t.v0, m);
+        t.v2 = _mm512_xor_si512(t.v2, _mm512_set1_epi64(0xFF));
+        sipRound(t);
+        sipRound(t);
+        sipRound(t);
+        _mm512_store_si512(hashes + 8 * g, _mm512_xor_si512(_mm512_xor_si512(t.v0, t.v1),
+                                                            _mm512_xor_si512(t.v2, t.v3)));
+        ascii |= std::uint32_t{_mm512_cmpeq_epu64_mask(high[g], _mm512_setzero_si512())} << (8 * g);
+        changed |= std::uint32_t{_mm512_cmpneq_epu64_mask(caps[g], _mm512_setzero_si512())}
+                   << (8 * g);
+    }
     for (int i = 0; i < count; ++i)
         out[i] = {hashes[i], ((ascii >> i) & 1) != 0, ((changed >> i) & 1) != 0};
 }
@@ -257,8 +275,8 @@ void keyedHashesOfFoldedAscii(const unsigned char* const* texts, const size_t* s
     }
 #ifdef VIGILO_HASH_BATCH_X86
     if (cpuHasAvx512f()) {
-        for (int i = 0; i < count; i += 8)
-            hashEightAvx512(texts + i, sizes + i, std::min(8, count - i), out + i);
+        for (int i = 0; i < count; i += 16)
+            hashSixteenAvx512(texts + i, sizes + i, std::min(16, count - i), out + i);
         return;
     }
 #endif

@@ -52,8 +52,8 @@ bool sameBytes(const unsigned char* a, const unsigned char* b, size_t size) {
 
 KeyedCollection::KeyedCollection(KeyHash hash) : hash_(hash ? hash : keyedHash) {}
 
-KeyedCollection::Probe KeyedCollection::find(const unsigned char* folded, size_t size, bool wide,
-                                             quint64 hash) const {
+[[gnu::always_inline]] inline KeyedCollection::Probe
+KeyedCollection::find(const unsigned char* folded, size_t size, bool wide, quint64 hash) const {
     const size_t mask = slots_.size() - 1;
     const std::uint32_t tag = tagOf(hash);
     const std::uint32_t form = sizeAndWide(size, wide);
@@ -162,11 +162,10 @@ void KeyedCollection::prepareLatin1(const unsigned char* const* texts, const siz
         std::fill(out, out + count, FoldedAsciiHash{}); // hashed when added
 }
 
-bool KeyedCollection::addLatin1(const char* text, qsizetype size, const FoldedAsciiHash& prepared) {
+bool KeyedCollection::addFoldedLatin1(const char* text, qsizetype size,
+                                      const FoldedAsciiHash& prepared) {
     const auto* in = reinterpret_cast<const unsigned char*>(text);
     const auto count = static_cast<size_t>(size);
-    if (prepared.ascii && !prepared.changed)
-        return insert(in, count, false, prepared.hash, ItemForm::Key, nullptr, 0, count);
     std::array<unsigned char, 256> local;
     std::vector<unsigned char> heap;
     unsigned char* room = local.data();

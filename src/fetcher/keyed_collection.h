@@ -29,7 +29,14 @@ public:
     // which is quicker than one by one, then each text added with its own.
     void prepareLatin1(const unsigned char* const* texts, const size_t* sizes, int count,
                        FoldedAsciiHash* out) const;
-    bool addLatin1(const char* text, qsizetype size, const FoldedAsciiHash& prepared);
+    bool addLatin1(const char* text, qsizetype size, const FoldedAsciiHash& prepared) {
+        // Nearly every value: ASCII that folding leaves as it is.
+        if (prepared.ascii && !prepared.changed)
+            return insert(reinterpret_cast<const unsigned char*>(text), static_cast<size_t>(size),
+                          false, prepared.hash, ItemForm::Key, nullptr, 0,
+                          static_cast<size_t>(size));
+        return addFoldedLatin1(text, size, prepared);
+    }
     // Fetches into the cache the index entry a prepared text would probe first.
     void prefetch(const FoldedAsciiHash& prepared) const {
         if (!slots_.empty())
@@ -70,6 +77,7 @@ private:
         bool found;
     };
     Probe find(const unsigned char* folded, size_t size, bool wide, quint64 hash) const;
+    bool addFoldedLatin1(const char* text, qsizetype size, const FoldedAsciiHash& prepared);
     bool insert(const unsigned char* folded, size_t size, bool wide, quint64 hash, ItemForm form,
                 const void* item, size_t itemBytes, size_t itemSize);
     void rehash(size_t slotCount);

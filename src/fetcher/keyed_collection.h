@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 // An ordered collection of texts, each stored under a text key. Keys are
@@ -83,7 +85,15 @@ private:
     void rehash(size_t slotCount);
 
     KeyHash hash_;
-    std::vector<unsigned char> text_; // each folded key, then its item's text
-    std::vector<Entry> entries_;      // in insertion order
-    std::vector<Slot> slots_;         // open addressing, a power of two, at most half full
+    // Bytes that growing leaves as they are: each is written right after.
+    template <typename T> struct Uninitialized : std::allocator<T> {
+        template <typename U> struct rebind { using other = Uninitialized<U>; };
+        template <typename U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+        template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+    std::vector<unsigned char, Uninitialized<unsigned char>> text_; // each key, then its item
+    std::vector<Entry> entries_;                                    // in insertion order
+    std::vector<Slot> slots_; // open addressing, a power of two, at most half full
 };

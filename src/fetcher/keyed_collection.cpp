@@ -48,6 +48,31 @@ bool sameBytes(const unsigned char* a, const unsigned char* b, size_t size) {
     return true;
 }
 
+// Keys are short: at most two overlapping word copies beat a call to memcpy.
+void copyBytes(unsigned char* to, const unsigned char* from, size_t size) {
+    auto copy = [&](auto word) {
+        std::memcpy(&word, from, sizeof word);
+        std::memcpy(to, &word, sizeof word);
+        std::memcpy(&word, from + size - sizeof word, sizeof word);
+        std::memcpy(to + size - sizeof word, &word, sizeof word);
+    };
+    if (size > 32) {
+        std::memcpy(to, from, size);
+    } else if (size >= 16) {
+        struct Bytes16 {
+            std::uint64_t a, b;
+        };
+        copy(Bytes16{});
+    } else if (size >= 8) {
+        copy(std::uint64_t{});
+    } else if (size >= 4) {
+        copy(std::uint32_t{});
+    } else {
+        for (size_t i = 0; i < size; ++i)
+            to[i] = from[i];
+    }
+}
+
 } // namespace
 
 KeyedCollection::KeyedCollection(KeyHash hash) : hash_(hash ? hash : keyedHash) {}
@@ -115,7 +140,7 @@ bool KeyedCollection::insert(const unsigned char* folded, size_t size, bool wide
         unsigned char* out = text_.data() + at;
         const std::uint32_t form32 = sizeAndWide(size, wide);
         std::memcpy(out, &form32, 4);
-        std::memcpy(out + 4, folded, size);
+        copyBytes(out + 4, folded, size);
         if (itemBytes != 0)
             std::memcpy(out + 4 + size, item, itemBytes);
         entries_.push_back({static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size),

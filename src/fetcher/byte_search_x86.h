@@ -73,6 +73,12 @@ int walkValues(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t si
                std::ptrdiff_t* resume);
 
 #ifdef VIGILO_BYTE_SEARCH_X86
+// walkValues for CPUs with BMI2, which every AVX2 one has in practice.
+bool cpuHasBmi2();
+int walkValuesBmi2(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
+                   const ValueSearch& search, BlockMasks masks, Value* out, int capacity,
+                   std::ptrdiff_t* resume);
+
 bool cpuHasAvx2();
 bool cpuHasAvx512();
 

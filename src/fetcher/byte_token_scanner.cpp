@@ -106,6 +106,9 @@ ByteTokenScanner::ByteTokenScanner(const QString& token, const QString& delimite
                      reinterpret_cast<const unsigned char*>(caseBits_.constData()), folded_.size()};
     search_.delimiters = stopSetOf(stop_, kDelimiter);
     search_.delimitersOrControls = stopSetOf(stop_, kDelimiter | kControl);
+#ifdef VIGILO_BYTE_SEARCH_X86
+    bmi2_ = (path_ == Path::Avx2 || path_ == Path::Avx512) && byte_search::cpuHasBmi2();
+#endif
     if (path_ == Path::Sse2 &&
         !(search_.delimiters.fitsCompares && search_.delimitersOrControls.fitsCompares))
         path_ = Path::Portable; // SSE2 has no byte shuffle for a large set
@@ -144,8 +147,8 @@ int ByteTokenScanner::findValues(const char* data, qsizetype size, qsizetype fro
                                               : path_ == Path::Avx2 ? byte_search::masksAvx2
                                                                     : byte_search::masksSse2;
         std::ptrdiff_t next = -1;
-        const int count =
-            byte_search::walkValues(page, from, size, search_, masks, out, capacity, &next);
+        const int count = (bmi2_ ? byte_search::walkValuesBmi2 : byte_search::walkValues)(
+            page, from, size, search_, masks, out, capacity, &next);
         *resume = next;
         return count;
     }

@@ -60,4 +60,5 @@ private:
     std::array<std::uint8_t, 256> stop_{}; // kDelimiter and kControl bits per byte
     byte_search::ValueSearch search_;      // points into folded_ and caseBits_
     Path path_;
+    bool bmi2_ = false; // the vector paths walk with BMI2 shifts where the CPU has them
 };

@@ -104,11 +104,10 @@ struct Chunk {
     }
 };
 
-} // namespace
-
-int walkValues(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
-               const ValueSearch& search, BlockMasks masks, Value* out, int capacity,
-               std::ptrdiff_t* resume) {
+[[gnu::always_inline]] inline int walk(const unsigned char* data, std::ptrdiff_t from,
+                                       std::ptrdiff_t size, const ValueSearch& search,
+                                       BlockMasks masks, Value* out, int capacity,
+                                       std::ptrdiff_t* resume) {
     const TokenPattern& t = search.token;
     const std::ptrdiff_t lastStart = size - t.size;
     const TokenWord word(t);
@@ -182,5 +181,29 @@ int walkValues(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t si
     *resume = p;
     return capacity;
 }
+
+} // namespace
+
+int walkValues(const unsigned char* data, std::ptrdiff_t from, std::ptrdiff_t size,
+               const ValueSearch& search, BlockMasks masks, Value* out, int capacity,
+               std::ptrdiff_t* resume) {
+    return walk(data, from, size, search, masks, out, capacity, resume);
+}
+
+#ifdef VIGILO_BYTE_SEARCH_X86
+// The same walk with shifts that take their count in any register: the walk
+// shifts a mask by a variable count at every step.
+__attribute__((target("bmi,bmi2"))) int walkValuesBmi2(const unsigned char* data,
+                                                       std::ptrdiff_t from, std::ptrdiff_t size,
+                                                       const ValueSearch& search, BlockMasks masks,
+                                                       Value* out, int capacity,
+                                                       std::ptrdiff_t* resume) {
+    return walk(data, from, size, search, masks, out, capacity, resume);
+}
+
+bool cpuHasBmi2() {
+    return __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+}
+#endif
 
 } // namespace byte_search

@@ -240,6 +240,33 @@ private slots:
         QCOMPARE(server->requestCount("/stall"), 1);
     }
 
+    // A silence after part of the body ends the read at the idle bound; a
+    // download held back because nobody reads it is no silence, however long.
+    void silenceMidBodyTimesOutButHeldBackDoesNot() {
+        CurlInternet quick(CurlInternet::Timeouts{300, 60000});
+        const InternetHandle own = quick.InternetOpen("vigilo-test/1.0");
+        server->setPieces("/halt", {pattern(3000), pattern(100)}, 5000);
+        QElapsedTimer clock;
+        clock.start();
+        const Download halted =
+            readAll(quick, quick.InternetOpenUrl(own, server->url("/halt").toLatin1()));
+        QVERIFY(!halted.ok);
+        QCOMPARE(halted.error, InternetError::Timeout);
+        QCOMPARE(halted.body, pattern(3000));
+        QVERIFY(clock.elapsed() < 3000);
+
+        const QByteArray big = pattern(4 * 1024 * 1024);
+        server->setBody("/held", big);
+        const InternetHandle url = quick.InternetOpenUrl(own, server->url("/held").toLatin1());
+        QVERIFY(url != 0);
+        QTRY_VERIFY(quick.backlog(url).heldBack);
+        clock.restart();
+        QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() > 1000, 5000); // over three idle bounds
+        const Download held = readAll(quick, url);
+        QVERIFY2(held.ok, qPrintable(QString::number(held.error)));
+        QVERIFY(held.body == big);
+    }
+
     // Each byte comes well within the idle bound, so only the overall bound
     // can end it.
     void tricklePastTheOverallBoundTimesOut() {

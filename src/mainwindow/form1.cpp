@@ -4,6 +4,7 @@
 #include "mainwindow/credits.h"
 #include "mainwindow/frame_focus_trap.h"
 #include "mainwindow/image_list.h"
+#include "mainwindow/window_icon.h"
 #include "mainwindow/interval_timer.h"
 #include "mainwindow/twips.h"
 #include "mainwindow/wrapping_check_box.h"

@@ -1,5 +1,5 @@
 #include "debugged_program.h"
-#include "mainwindow/image_list.h"
+#include "mainwindow/window_icon.h"
 
 #include <QDirIterator>
 #include <QGuiApplication>

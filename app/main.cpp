@@ -1,6 +1,6 @@
 #include "mainwindow/form1.h"
-#include "platform/qt_basic_services.h"
-#include "platform/qt_platform.h"
+#include "platform/desktop/qt_basic_services.h"
+#include "qt_platform.h"
 
 #include <QApplication>
 

@@ -5,8 +5,8 @@
 #include "fake_platform.h"
 #include "fetcher/cnetget.h"
 #include "http_test_server.h"
-#include "platform/curl_internet.h"
-#include "platform/qt_basic_services.h"
+#include "platform/desktop/qt_basic_services.h"
+#include "platform/internet/curl_internet.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/interval_timer.h"
+#include "widgets/interval_timer.h"
 
 #include <QApplication>
 #include <QComboBox>

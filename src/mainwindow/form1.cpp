@@ -1,14 +1,14 @@
 #include "mainwindow/form1.h"
 
-#include "mainwindow/accessible_windows.h"
 #include "mainwindow/credits.h"
-#include "mainwindow/frame_focus_trap.h"
-#include "mainwindow/image_list.h"
 #include "mainwindow/window_icon.h"
-#include "mainwindow/interval_timer.h"
-#include "mainwindow/twips.h"
-#include "mainwindow/wrapping_check_box.h"
 #include "randomlist/entry_views.h"
+#include "widgets/accessible_windows.h"
+#include "widgets/frame_focus_trap.h"
+#include "widgets/image_list.h"
+#include "widgets/interval_timer.h"
+#include "widgets/twips.h"
+#include "widgets/wrapping_check_box.h"
 
 #include <QAction>
 #include <QCheckBox>

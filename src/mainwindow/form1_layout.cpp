@@ -1,7 +1,7 @@
 #include "mainwindow/form1.h"
 
-#include "mainwindow/classic_frame.h"
-#include "mainwindow/twips.h"
+#include "widgets/classic_frame.h"
+#include "widgets/twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>

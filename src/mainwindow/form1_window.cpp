@@ -1,8 +1,8 @@
 #include "mainwindow/form1.h"
 
-#include "mainwindow/classic_frame.h"
-#include "mainwindow/twips.h"
-#include "mainwindow/window_placement.h"
+#include "widgets/classic_frame.h"
+#include "widgets/twips.h"
+#include "widgets/window_placement.h"
 
 #include <QScreen>
 #include <QShowEvent>

@@ -1,7 +1,7 @@
 #include "mainwindow/form1.h"
 
-#include "mainwindow/interval_timer.h"
 #include "monitor/interval_table.h"
+#include "widgets/interval_timer.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "mainwindow/form1.h"
 
-#include "mainwindow/interval_timer.h"
+#include "widgets/interval_timer.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,13 +1,13 @@
 #include "sound/form3.h"
 
-#include "mainwindow/accessible_windows.h"
-#include "mainwindow/twips.h"
 #include "platform/message_boxes.h"
 #include "platform/short_path_service.h"
 #include "sound/drive_list.h"
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
 #include "sound/wave_file.h"
+#include "widgets/accessible_windows.h"
+#include "widgets/twips.h"
 
 #include <QDir>
 #include <QGuiApplication>

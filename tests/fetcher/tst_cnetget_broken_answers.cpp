@@ -1,7 +1,7 @@
 #include "coded_body.h"
 #include "fetcher_rig.h"
 #include "http_test_server.h"
-#include "platform/curl_internet.h"
+#include "platform/internet/curl_internet.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "fetcher_rig.h"
 #include "http_test_server.h"
-#include "platform/curl_internet.h"
+#include "platform/internet/curl_internet.h"
 
 #include <QFile>
 #include <QTcpServer>

@@ -1,9 +1,9 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/image_list.h"
-#include "mainwindow/interval_timer.h"
-#include "mainwindow/twips.h"
-#include "mainwindow/wrapping_check_box.h"
+#include "widgets/image_list.h"
+#include "widgets/interval_timer.h"
+#include "widgets/twips.h"
+#include "widgets/wrapping_check_box.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/interval_timer.h"
 #include "sound/form3.h"
+#include "widgets/interval_timer.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/twips.h"
+#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QCheckBox>

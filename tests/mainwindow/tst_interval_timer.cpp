@@ -1,4 +1,4 @@
-#include "mainwindow/interval_timer.h"
+#include "widgets/interval_timer.h"
 
 #include <QSignalSpy>
 #include <QTest>

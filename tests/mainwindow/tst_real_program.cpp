@@ -1,7 +1,7 @@
 #include "debugged_program.h"
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "platform/qt_web_browser.h"
+#include "platform/browser/qt_web_browser.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,9 +3,9 @@
 #include "fake_platform.h"
 #include "http_test_server.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/interval_timer.h"
-#include "platform/curl_internet.h"
+#include "platform/internet/curl_internet.h"
 #include "sound/wave_file.h"
+#include "widgets/interval_timer.h"
 
 #include <QCheckBox>
 #include <QComboBox>

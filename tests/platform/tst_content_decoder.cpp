@@ -1,5 +1,5 @@
 #include "coded_body.h"
-#include "platform/content_decoder.h"
+#include "platform/internet/coding/content_decoder.h"
 
 #include <QtTest>
 

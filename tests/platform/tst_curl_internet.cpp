@@ -1,7 +1,7 @@
 #include "coded_body.h"
 #include "http_test_server.h"
-#include "platform/curl_internet.h"
-#include "platform/internet_error_map.h"
+#include "platform/internet/curl_internet.h"
+#include "platform/internet/internet_error_map.h"
 #include "test_certificate.h"
 
 #include <QScopeGuard>

@@ -1,5 +1,5 @@
 #include "nghttpd_server.h"
-#include "platform/curl_internet.h"
+#include "platform/internet/curl_internet.h"
 #include "test_certificate.h"
 
 #include <QtTest>

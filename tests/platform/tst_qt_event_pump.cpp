@@ -1,4 +1,4 @@
-#include "platform/qt_basic_services.h"
+#include "platform/desktop/qt_basic_services.h"
 
 #include <QCoreApplication>
 #include <QEvent>

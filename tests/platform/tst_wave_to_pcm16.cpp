@@ -1,4 +1,4 @@
-#include "platform/wave_to_pcm16.h"
+#include "platform/audio/wave_to_pcm16.h"
 
 #include <QTest>
 #include <QtEndian>

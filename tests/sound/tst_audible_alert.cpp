@@ -1,7 +1,7 @@
 // Plays through the real media service into a private sound server whose only
 // output is a null sink, records that sink and measures what came out.
 
-#include "platform/qt_media_service.h"
+#include "platform/audio/qt_media_service.h"
 #include "test_waves.h"
 
 #include <QCoreApplication>

@@ -1,12 +1,12 @@
 #include "fake_platform.h"
-#include "mainwindow/twips.h"
-#include "platform/qt_basic_services.h"
-#include "platform/qt_short_path_service.h"
+#include "platform/desktop/qt_basic_services.h"
+#include "platform/desktop/qt_short_path_service.h"
 #include "sound/drive_list.h"
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
 #include "sound/form3.h"
 #include "sound/wave_file.h"
+#include "widgets/twips.h"
 
 #include <QAccessible>
 #include <QApplication>

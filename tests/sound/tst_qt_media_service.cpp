@@ -1,4 +1,4 @@
-#include "platform/qt_media_service.h"
+#include "platform/audio/qt_media_service.h"
 
 #include <QFile>
 #include <QTemporaryDir>

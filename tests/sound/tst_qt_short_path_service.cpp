@@ -1,4 +1,4 @@
-#include "platform/qt_short_path_service.h"
+#include "platform/desktop/qt_short_path_service.h"
 
 #include <QDir>
 #include <QFile>

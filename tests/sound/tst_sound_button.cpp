@@ -1,6 +1,6 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "platform/qt_short_path_service.h"
+#include "platform/desktop/qt_short_path_service.h"
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
 #include "sound/form3.h"

@@ -5,11 +5,11 @@
 #include "fake_platform.h"
 #include "http_test_server.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/interval_timer.h"
-#include "platform/curl_internet.h"
-#include "platform/qt_media_service.h"
+#include "platform/audio/qt_media_service.h"
+#include "platform/internet/curl_internet.h"
 #include "sound/wave_file.h"
 #include "test_waves.h"
+#include "widgets/interval_timer.h"
 
 #include <QApplication>
 #include <QCheckBox>

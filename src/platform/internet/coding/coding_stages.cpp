@@ -1,4 +1,4 @@
-#include "platform/coding_stage.h"
+#include "platform/internet/coding/coding_stage.h"
 
 #include <brotli/decode.h>
 #include <zlib.h>

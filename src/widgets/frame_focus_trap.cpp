@@ -1,4 +1,4 @@
-#include "mainwindow/frame_focus_trap.h"
+#include "widgets/frame_focus_trap.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "platform/qt_media_service.h"
+#include "platform/audio/qt_media_service.h"
 
-#include "platform/qt_sound_player.h"
+#include "platform/audio/qt_sound_player.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "platform/content_decoder.h"
+#include "platform/internet/coding/content_decoder.h"
 
-#include "platform/coding_stage.h"
+#include "platform/internet/coding/coding_stage.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/accessible_windows.h"
+#include "widgets/accessible_windows.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

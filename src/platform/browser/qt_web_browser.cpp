@@ -1,4 +1,4 @@
-#include "platform/qt_web_browser.h"
+#include "platform/browser/qt_web_browser.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "mainwindow/window_placement.h"
+#include "widgets/window_placement.h"
 
 #include <QPoint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/curl_driver.h"
+#include "platform/internet/curl_driver.h"
 #include "platform/internet_api.h"
 
 #include <QByteArray>

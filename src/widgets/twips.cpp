@@ -1,4 +1,4 @@
-#include "mainwindow/twips.h"
+#include "widgets/twips.h"
 
 #include <QScreen>
 #include <QVariant>

@@ -1,11 +1,11 @@
-#include "platform/qt_platform.h"
+#include "qt_platform.h"
 
-#include "platform/qt_basic_services.h"
-#include "platform/curl_internet.h"
-#include "platform/qt_media_service.h"
-#include "platform/qt_short_path_service.h"
-#include "platform/qt_web_browser.h"
-#include "platform/qt_window_alerts.h"
+#include "platform/audio/qt_media_service.h"
+#include "platform/browser/qt_web_browser.h"
+#include "platform/desktop/qt_basic_services.h"
+#include "platform/desktop/qt_short_path_service.h"
+#include "platform/desktop/qt_window_alerts.h"
+#include "platform/internet/curl_internet.h"
 
 #include <QDir>
 

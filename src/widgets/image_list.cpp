@@ -1,4 +1,4 @@
-#include "mainwindow/image_list.h"
+#include "widgets/image_list.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "mainwindow/wrapping_check_box.h"
+#include "widgets/wrapping_check_box.h"
 
 #include <QFontMetrics>
 #include <QStyleOptionButton>

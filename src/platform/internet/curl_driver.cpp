@@ -1,8 +1,8 @@
-#include "platform/curl_driver.h"
+#include "platform/internet/curl_driver.h"
 
-#include "platform/curl_transfer.h"
-#include "platform/internet_error_map.h"
-#include "platform/response_head.h"
+#include "platform/internet/curl_transfer.h"
+#include "platform/internet/internet_error_map.h"
+#include "platform/internet/response_head.h"
 
 #include <QSocketNotifier>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/content_decoder.h"
+#include "platform/internet/coding/content_decoder.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "mainwindow/interval_timer.h"
+#include "widgets/interval_timer.h"
 
 IntervalTimer::IntervalTimer(QObject* parent) : QObject(parent) {
     timer_.setTimerType(Qt::CoarseTimer);

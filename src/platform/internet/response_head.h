@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/curl_transfer.h"
+#include "platform/internet/curl_transfer.h"
 
 #include <QByteArrayView>
 

@@ -1,7 +1,7 @@
-#include "platform/response_head.h"
+#include "platform/internet/response_head.h"
 
-#include "platform/content_decoder.h"
-#include "platform/internet_error_map.h"
+#include "platform/internet/coding/content_decoder.h"
+#include "platform/internet/internet_error_map.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "platform/qt_window_alerts.h"
+#include "platform/desktop/qt_window_alerts.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
-#include "platform/qt_sound_player.h"
+#include "platform/audio/qt_sound_player.h"
 
-#include "platform/wave_to_pcm16.h"
+#include "platform/audio/wave_to_pcm16.h"
 
 #include <QAudioDevice>
 #include <QDir>

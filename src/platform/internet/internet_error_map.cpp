@@ -1,4 +1,4 @@
-#include "platform/internet_error_map.h"
+#include "platform/internet/internet_error_map.h"
 
 #include <cerrno>
 

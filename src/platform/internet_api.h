@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/internet_errors.h"
+
 #include <QByteArray>
 
 #include <cstdint>
@@ -8,17 +10,6 @@
 // session, open a URL, read it in pieces, close handles, and the error code the
 // last call left behind.
 using InternetHandle = std::uint32_t; // 0 means "no handle"
-
-namespace InternetError {
-inline constexpr std::int32_t InvalidHandle = 6;
-inline constexpr std::int32_t Timeout = 12002;
-inline constexpr std::int32_t InvalidUrl = 12005;
-inline constexpr std::int32_t UnrecognizedScheme = 12006;
-inline constexpr std::int32_t NameNotResolved = 12007;
-inline constexpr std::int32_t CannotConnect = 12029;
-inline constexpr std::int32_t ConnectionAborted = 12030;
-inline constexpr std::int32_t ConnectionReset = 12031;
-} // namespace InternetError
 
 class InternetApi {
 public:

@@ -1,5 +1,5 @@
 #include "mainwindow/form1.h"
-#include "platform/desktop/qt_basic_services.h"
+#include "platform/desktop/qt_message_boxes.h"
 #include "qt_platform.h"
 
 #include <QApplication>

@@ -2,9 +2,14 @@
 
 #include "platform/audio/qt_media_service.h"
 #include "platform/browser/qt_web_browser.h"
-#include "platform/desktop/qt_basic_services.h"
+#include "platform/desktop/clock_seeded_random.h"
+#include "platform/desktop/qt_busy_pointer.h"
+#include "platform/desktop/qt_event_pump.h"
+#include "platform/desktop/qt_message_boxes.h"
+#include "platform/desktop/qt_program_info.h"
 #include "platform/desktop/qt_short_path_service.h"
 #include "platform/desktop/qt_window_alerts.h"
+#include "platform/desktop/qt_window_frames.h"
 #include "platform/internet/curl_internet.h"
 
 #include <QDir>

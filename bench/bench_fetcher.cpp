@@ -5,7 +5,9 @@
 #include "fake_platform.h"
 #include "fetcher/cnetget.h"
 #include "http_test_server.h"
-#include "platform/desktop/qt_basic_services.h"
+#include "platform/desktop/qt_busy_pointer.h"
+#include "platform/desktop/qt_event_pump.h"
+#include "platform/desktop/qt_program_info.h"
 #include "platform/internet/curl_internet.h"
 
 #include <QElapsedTimer>

@@ -4,7 +4,8 @@
 #include "fake_platform.h"
 #include "http_test_server.h"
 #include "mainwindow/form1.h"
-#include "platform/desktop/qt_basic_services.h"
+#include "platform/desktop/qt_busy_pointer.h"
+#include "platform/desktop/qt_event_pump.h"
 #include "platform/internet/curl_internet.h"
 #include "served_pages.h"
 

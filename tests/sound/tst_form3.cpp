@@ -1,5 +1,5 @@
 #include "fake_platform.h"
-#include "platform/desktop/qt_basic_services.h"
+#include "platform/desktop/qt_message_boxes.h"
 #include "platform/desktop/qt_short_path_service.h"
 #include "sound/drive_list.h"
 #include "sound/file_list.h"

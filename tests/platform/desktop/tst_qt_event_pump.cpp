@@ -1,4 +1,4 @@
-#include "platform/desktop/qt_basic_services.h"
+#include "platform/desktop/qt_event_pump.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -56,7 +56,3 @@ QtPlatform::~QtPlatform() = default;
 QtMessageBoxes& QtPlatform::messages() {
     return services_->messages;
 }
-
-QtWebBrowser& QtPlatform::browser() {
-    return services_->browser;
-}

@@ -4,11 +4,7 @@
 
 #include <memory>
 
-class CurlInternet;
-class QtMediaService;
 class QtMessageBoxes;
-class QtShortPathService;
-class QtWebBrowser;
 
 // The real machine: one of each service, alive as long as this object. Needs
 // a running QApplication.
@@ -22,7 +18,6 @@ public:
     Platform platform() const { return platform_; }
     // Message boxes stay on top of the window they are parented to.
     QtMessageBoxes& messages();
-    QtWebBrowser& browser();
 
 private:
     struct Services;

@@ -13,9 +13,10 @@
 
 #include <functional>
 
-// Everything the program asks of the machine, handed to the windows through
-// their constructors. The real set comes from makeQtPlatform(), tests build
-// one from fakes. None of the pointers is owned here.
+// Everything the program asks of the machine, handed to the main window
+// through its constructor, which hands each part on to the classes that use
+// it. The real set comes from QtPlatform (app/), tests build one from fakes.
+// None of the pointers is owned here.
 struct Platform {
     InternetApi* internet = nullptr;
     WebBrowser* browser = nullptr;

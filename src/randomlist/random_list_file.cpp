@@ -166,10 +166,6 @@ RandomListContents readRandomListFile(const QString& path, qsizetype limit) {
     return contents;
 }
 
-QStringList readRandomList(const QString& path) {
-    return readRandomListFile(path).entries;
-}
-
 QStringList SaveRandomList(const QString& path, const QStringList& entries,
                            UnloadedEntries& unloaded) {
     // Every entry is checked before anything is written.
@@ -213,9 +209,4 @@ QStringList SaveRandomList(const QString& path, const QStringList& entries,
         unloaded.headDigest = head.result();
     }
     return stored;
-}
-
-QStringList SaveRandomList(const QString& path, const QStringList& entries) {
-    UnloadedEntries none;
-    return SaveRandomList(path, entries, none);
 }

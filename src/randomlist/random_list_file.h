@@ -49,7 +49,6 @@ QString randomListPath(const QString& programFolder);
 // missing or unreadable file gives the entries read before the failure,
 // possibly none; never throws.
 RandomListContents readRandomListFile(const QString& path, qsizetype limit = kMaxRandomListEntries);
-QStringList readRandomList(const QString& path);
 
 // The text under which an entry goes into the file: the entry itself when
 // every character is Latin-1; otherwise its ASCII form as an address (the
@@ -70,5 +69,3 @@ QString storedForm(const QString& entry, qsizetype number);
 // Returns the entries as stored. Throws SaveRandomListError.
 QStringList SaveRandomList(const QString& path, const QStringList& entries,
                            UnloadedEntries& unloaded);
-// The same for a file whose every entry is in `entries`: replaces it whole.
-QStringList SaveRandomList(const QString& path, const QStringList& entries);

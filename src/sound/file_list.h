@@ -13,7 +13,6 @@ public:
     // Lists `path` afresh; the selection is cleared. A folder that cannot be
     // read lists nothing.
     void setPath(const QString& path);
-    QString Pattern() const { return pattern_; }
     void setPattern(const QString& pattern);
     // The selected file's name without its folder, empty when none is.
     QString FileName() const;

@@ -14,7 +14,6 @@ class FrameFocusTrap : public QObject {
 public:
     FrameFocusTrap(QWidget* frame, QWidget* first, QWidget* returnTo);
 
-    bool isOpen() const { return open_; }
     // Moves the focus to the frame's next (or previous) control, wrapping
     // round; false while the frame is closed, leaving Tab to the window.
     bool moveFocus(bool next);

@@ -15,14 +15,6 @@ constexpr const char* kTop = "twipsTop";
 constexpr const char* kWidth = "twipsWidth";
 constexpr const char* kHeight = "twipsHeight";
 
-void store(QWidget* widget, const Rect& r) {
-    widget->setProperty(kLeft, r.left);
-    widget->setProperty(kTop, r.top);
-    widget->setProperty(kWidth, r.width);
-    widget->setProperty(kHeight, r.height);
-    reapply(widget);
-}
-
 } // namespace
 
 double pixelsPerTwip(const QWidget* widget) {
@@ -32,9 +24,13 @@ double pixelsPerTwip(const QWidget* widget) {
     return dpi / 1440.0;
 }
 
-int toPixels(double value, double scale) { return static_cast<int>(std::lround(value * scale)); }
+int toPixels(double value, double scale) {
+    return static_cast<int>(std::lround(value * scale));
+}
 
-float fromPixels(int pixels, double scale) { return static_cast<float>(pixels / scale); }
+float fromPixels(int pixels, double scale) {
+    return static_cast<float>(pixels / scale);
+}
 
 Rect geometry(const QWidget* widget) {
     Rect r;
@@ -51,16 +47,25 @@ Rect geometry(const QWidget* widget) {
     return r;
 }
 
+namespace {
+
+// Keeps the twips on the widget and sets its pixel geometry from them.
+void store(QWidget* widget, const Rect& r) {
+    widget->setProperty(kLeft, r.left);
+    widget->setProperty(kTop, r.top);
+    widget->setProperty(kWidth, r.width);
+    widget->setProperty(kHeight, r.height);
+    const double s = pixelsPerTwip(widget);
+    widget->setGeometry(toPixels(r.left, s), toPixels(r.top, s), toPixels(r.width, s),
+                        toPixels(r.height, s));
+}
+
+} // namespace
+
 void setGeometry(QWidget* widget, float left, float top, float width, float height) {
     if (width < 0 || height < 0)
         throw std::invalid_argument("negative size");
     store(widget, Rect{left, top, width, height});
-}
-
-void setLeft(QWidget* widget, float left) {
-    Rect r = geometry(widget);
-    r.left = left;
-    store(widget, r);
 }
 
 void setTop(QWidget* widget, float top) {
@@ -83,13 +88,6 @@ void setHeight(QWidget* widget, float height) {
     Rect r = geometry(widget);
     r.height = height;
     store(widget, r);
-}
-
-void reapply(QWidget* widget) {
-    Rect r = geometry(widget);
-    double s = pixelsPerTwip(widget);
-    widget->setGeometry(toPixels(r.left, s), toPixels(r.top, s), toPixels(r.width, s),
-                        toPixels(r.height, s));
 }
 
 } // namespace twips

@@ -22,14 +22,10 @@ float fromPixels(int pixels, double pixelsPerTwip);
 
 Rect geometry(const QWidget* widget);
 void setGeometry(QWidget* widget, float left, float top, float width, float height);
-void setLeft(QWidget* widget, float left);
 void setTop(QWidget* widget, float top); // a negative Top is allowed
 // A negative width or height is a failing assignment: throws
 // std::invalid_argument and leaves the control as it was.
 void setWidth(QWidget* widget, float width);
 void setHeight(QWidget* widget, float height);
-
-// Lays the pixel geometry out again from the stored twips (after a DPI change).
-void reapply(QWidget* widget);
 
 } // namespace twips

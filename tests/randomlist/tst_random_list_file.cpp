@@ -27,6 +27,16 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
+QStringList loadedEntries(const QString& path) {
+    return readRandomListFile(path).entries;
+}
+
+// A save over a file whose every entry was loaded.
+QStringList saveWholeList(const QString& path, const QStringList& entries) {
+    UnloadedEntries none;
+    return SaveRandomList(path, entries, none);
+}
+
 } // namespace
 
 class TestRandomListFile : public QObject {
@@ -37,7 +47,7 @@ private:
 
     QStringList parse(const QByteArray& bytes) {
         writeBytes(path(), bytes);
-        return readRandomList(path());
+        return loadedEntries(path());
     }
 
 private slots:
@@ -102,16 +112,16 @@ private slots:
     }
 
     void missingOrUnreadableGivesNothing() {
-        QCOMPARE(readRandomList(dir_.filePath(QStringLiteral("absent.cfg"))), QStringList());
+        QCOMPARE(loadedEntries(dir_.filePath(QStringLiteral("absent.cfg"))), QStringList());
         QTemporaryDir other;
         QVERIFY(QDir(other.path()).mkdir(QStringLiteral("vigilo.cfg")));
-        QCOMPARE(readRandomList(other.filePath(QStringLiteral("vigilo.cfg"))), QStringList());
+        QCOMPARE(loadedEntries(other.filePath(QStringLiteral("vigilo.cfg"))), QStringList());
     }
 
     void saveWritesCrLfAfterEveryEntry() {
-        SaveRandomList(path(), {"x", "", "y"});
+        saveWholeList(path(), {"x", "", "y"});
         QCOMPARE(readBytes(path()), QByteArray("x\r\n\r\ny\r\n"));
-        QCOMPARE(readRandomList(path()), (QStringList{"x", "", "y"}));
+        QCOMPARE(loadedEntries(path()), (QStringList{"x", "", "y"}));
     }
 
     void saveRoundTrips_data() {
@@ -125,18 +135,18 @@ private slots:
     }
     void saveRoundTrips() {
         QFETCH(QStringList, entries);
-        SaveRandomList(path(), entries);
-        QCOMPARE(readRandomList(path()), entries);
+        saveWholeList(path(), entries);
+        QCOMPARE(loadedEntries(path()), entries);
     }
 
     void latin1BytesAreWrittenOneByOne() {
-        SaveRandomList(path(), {QStringLiteral("caf\u00E9")});
+        saveWholeList(path(), {QStringLiteral("caf\u00E9")});
         QCOMPARE(readBytes(path()), QByteArray("caf\xE9\r\n"));
     }
 
     void shorterOverLongerLeavesNoTrace() {
-        SaveRandomList(path(), {"http://long.example/one", "http://long.example/two", "three"});
-        SaveRandomList(path(), {"z"});
+        saveWholeList(path(), {"http://long.example/one", "http://long.example/two", "three"});
+        saveWholeList(path(), {"z"});
         QCOMPARE(readBytes(path()), QByteArray("z\r\n"));
     }
 
@@ -154,7 +164,7 @@ private slots:
         writeBytes(path(), "old\r\nlist\r\n");
         QString reason;
         try {
-            SaveRandomList(path(), {"fine", entry, "after"});
+            saveWholeList(path(), {"fine", entry, "after"});
         } catch (const SaveRandomListError& e) {
             reason = e.reason();
         }
@@ -182,11 +192,11 @@ private slots:
     void entryBeyondLatin1IsStoredAsTheSameAddressInAscii() {
         QFETCH(QString, entry);
         QFETCH(QByteArray, stored);
-        const QStringList saved = SaveRandomList(path(), {"caf\u00E9", entry});
+        const QStringList saved = saveWholeList(path(), {"caf\u00E9", entry});
         QCOMPARE(readBytes(path()), "caf\xE9\r\n" + stored + "\r\n");
         QCOMPARE(saved, (QStringList{QStringLiteral("caf\u00E9"), QString::fromLatin1(stored)}));
         // Read back, it leads where the entry led.
-        QCOMPARE(QUrl::fromUserInput(readRandomList(path()).last()), QUrl::fromUserInput(entry));
+        QCOMPARE(QUrl::fromUserInput(loadedEntries(path()).last()), QUrl::fromUserInput(entry));
     }
 
     void saveIntoAFolderThatCannotExistFails() {
@@ -194,10 +204,10 @@ private slots:
         const QString notAFolder = dir_.filePath(QStringLiteral("plain-file"));
         writeBytes(notAFolder, "x");
         QVERIFY_THROWS_EXCEPTION(std::runtime_error,
-                                 SaveRandomList(randomListPath(notAFolder), {"a"}));
+                                 saveWholeList(randomListPath(notAFolder), {"a"}));
         QVERIFY_THROWS_EXCEPTION(
             std::runtime_error,
-            SaveRandomList(randomListPath(dir_.filePath(QStringLiteral("no/such/dir"))), {"a"}));
+            saveWholeList(randomListPath(dir_.filePath(QStringLiteral("no/such/dir"))), {"a"}));
         QCOMPARE(readBytes(notAFolder), QByteArray("x"));
     }
 
@@ -212,14 +222,14 @@ private slots:
         {
             FileSizeLimit diskFull(16);
             QVERIFY(diskFull.active());
-            QVERIFY_THROWS_EXCEPTION(std::runtime_error, SaveRandomList(path, big));
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, saveWholeList(path, big));
         }
         QCOMPARE(readBytes(path), old);
         // No half-written temporary file is left behind beside it.
         QCOMPARE(QDir(own.path()).entryList(QDir::Files), QStringList{"vigilo.cfg"});
         // And the next save, with room, goes through.
-        SaveRandomList(path, big);
-        QCOMPARE(readRandomList(path), big);
+        saveWholeList(path, big);
+        QCOMPARE(loadedEntries(path), big);
     }
 
     void readNotesWhereTheEntriesNotLoadedBegin_data() {

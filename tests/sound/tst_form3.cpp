@@ -222,7 +222,6 @@ void TestForm3::startsOnTheCurrentFolderAndDrive() {
     QCOMPARE(form.Dir1->Path(), root_);
     QCOMPARE(form.File1->Path(), root_);
     QCOMPARE(form.Drive1->Drive(), QStorageInfo(root_).rootPath());
-    QCOMPARE(form.File1->Pattern(), QStringLiteral("*.wav"));
     QCOMPARE(form.File1->FileName(), QString());
     // The folder list runs from the root down to the folder in view, then
     // holds its subfolders.

@@ -76,7 +76,9 @@ QFont sansSerif(double points, int weight) {
 
 } // namespace
 
-Form1::Form1(const Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
+Form1::Form1(const Platform& platform, QWidget* parent)
+    : QWidget(parent), platform_(platform),
+      sound_(*platform.media, *platform.shortPath, *platform.messages) {
     exposeWindowsToAssistiveTools();
     setObjectName(QStringLiteral("Form1"));
     createControls();
@@ -355,6 +357,10 @@ void Form1::Form_Load() {
         platform_.browser->Navigate(startPage);
     } catch (...) {
     }
+}
+
+void Form1::Command2_Click() {
+    sound_.buttonPressed(*Command2, this);
 }
 
 void Form1::Form_Unload() {

@@ -4,6 +4,7 @@
 #include "fetcher/keyed_collection.h"
 #include "platform/platform.h"
 #include "randomlist/random_list_file.h"
+#include "sound/alert_sound.h"
 
 #include <QMargins>
 #include <QPointer>
@@ -27,7 +28,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QToolBar;
-class Form3;
 class FrameFocusTrap;
 class ImageList;
 class IntervalTimer;
@@ -152,8 +152,7 @@ public:
     QString vPageText;
     QString sLastPageText;
 
-    // The wave chooser, created on the first press of Command2.
-    Form3* form3() const { return form3_; }
+    AlertSound& alertSound() { return sound_; }
     const Platform& platform() const { return platform_; }
 
 protected:
@@ -175,7 +174,7 @@ private:
     void fitRestoredWindow();
 
     Platform platform_;
-    Form3* form3_ = nullptr;
+    AlertSound sound_;
     QPointer<QWidget> browserView_; // the browser's widget, owned by the browser
     // What the list file holds past the entries loaded, which every save
     // keeps, and whether the user has been told of them (randomlist/).

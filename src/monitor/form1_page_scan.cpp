@@ -1,8 +1,5 @@
 #include "mainwindow/form1.h"
 
-#include "sound/play_wave.h"
-#include "sound/wave_file.h"
-
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -67,7 +64,7 @@ void Form1::CheckForUpdate() {
         // entry shows the change until the user comes back.
         platform_.alerts->alert(*this);
         if (Check1->isChecked())
-            PlayWave(*platform_.media, sWaveFile);
+            sound_.play();
     } catch (...) {
     }
 }

@@ -5,7 +5,6 @@
 #include "sound/drive_list.h"
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
-#include "sound/wave_file.h"
 #include "widgets/accessible_windows.h"
 #include "widgets/twips.h"
 
@@ -34,8 +33,9 @@ T* make(QWidget* parent, const char* name, float l, float t, float w, float h) {
 
 } // namespace
 
-Form3::Form3(ShortPathService& shortPath, MessageBoxes& messages, QWidget* parent)
-    : QWidget(parent), shortPath_(shortPath), messages_(messages) {
+Form3::Form3(ShortPathService& shortPath, MessageBoxes& messages, QString& waveFile,
+             QWidget* parent)
+    : QWidget(parent), shortPath_(shortPath), messages_(messages), waveFile_(waveFile) {
     exposeWindowsToAssistiveTools();
     setObjectName(QStringLiteral("Form3"));
     // A window of its own even with a parent: a fixed tool window that only
@@ -137,7 +137,7 @@ void Form3::Command1_Click() {
         const qsizetype end = buffer.indexOf('\0');
         if (end <= 0)
             throw std::runtime_error("no short path");
-        sWaveFile = QString::fromLatin1(buffer.left(end));
+        waveFile_ = QString::fromLatin1(buffer.left(end));
         hide();
     } catch (const std::exception&) {
         messages_.show(QStringLiteral("You must select a file !"), QStringLiteral("Hey.."));

@@ -13,12 +13,14 @@ class QPushButton;
 class ShortPathService;
 
 // The wave file chooser: a small tool window browsing drives, folders and
-// wave files. OK stores the chosen file's path in sWaveFile and hides; the
-// window is only ever hidden, so it keeps its place and selections.
+// wave files. OK stores the chosen file's path in the wave path it was given
+// and hides; the window is only ever hidden, so it keeps its place and
+// selections.
 class Form3 : public QWidget {
     Q_OBJECT
 public:
-    Form3(ShortPathService& shortPath, MessageBoxes& messages, QWidget* parent = nullptr);
+    Form3(ShortPathService& shortPath, MessageBoxes& messages, QString& waveFile,
+          QWidget* parent = nullptr);
 
     DriveList* Drive1 = nullptr;
     FolderList* Dir1 = nullptr;
@@ -41,6 +43,7 @@ private:
 
     ShortPathService& shortPath_;
     MessageBoxes& messages_;
+    QString& waveFile_;
     bool placed_ = false;
     // The folder last in view on each drive, like a per-drive current folder.
     QHash<QString, QString> driveFolders_;

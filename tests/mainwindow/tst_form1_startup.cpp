@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
+#include "sound/alert_sound.h"
 #include "sound/form3.h"
 #include "widgets/interval_timer.h"
 
@@ -165,8 +166,8 @@ private slots:
         QCOMPARE(fakes.browser.navigated.last(), QStringLiteral("http://typed.example/"));
 
         QTest::mouseClick(form.Command2, Qt::LeftButton);
-        QVERIFY(form.form3());
-        form.form3()->hide();
+        QVERIFY(form.alertSound().form3());
+        form.alertSound().form3()->hide();
 
         QTest::mouseClick(form.Command4, Qt::LeftButton);
         QVERIFY(form.Frame1->isVisible());

@@ -4,7 +4,7 @@
 #include "http_test_server.h"
 #include "mainwindow/form1.h"
 #include "platform/internet/curl_internet.h"
-#include "sound/wave_file.h"
+#include "sound/alert_sound.h"
 #include "widgets/interval_timer.h"
 
 #include <QCheckBox>
@@ -25,7 +25,7 @@ struct MonitorRig {
     explicit MonitorRig(CurlInternet::Timeouts timeouts = {2000, 20000}) : internet(timeouts) {
         fakes.internetOverride = &internet;
         form = std::make_unique<Form1>(fakes.platform());
-        sWaveFile = QStringLiteral("/sounds/alert.wav");
+        form->alertSound().sWaveFile = QStringLiteral("/sounds/alert.wav");
     }
     // The window adopts the fake browser's widget, which the fake also owns.
     ~MonitorRig() { fakes.browser.widget()->setParent(nullptr); }

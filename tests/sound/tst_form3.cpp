@@ -5,7 +5,6 @@
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
 #include "sound/form3.h"
-#include "sound/wave_file.h"
 #include "widgets/twips.h"
 
 #include <QAccessible>
@@ -109,6 +108,7 @@ private:
     QString oldCurrent_;
     QtShortPathService shortPath_;
     FakeMessageBoxes messages_;
+    QString sWaveFile; // where the chooser's OK stores the choice
 };
 
 void TestForm3::init() {
@@ -132,7 +132,6 @@ void TestForm3::init() {
 void TestForm3::cleanup() {
     QDir::setCurrent(oldCurrent_);
     dir_.reset();
-    sWaveFile.clear();
 }
 
 void TestForm3::clickFile(Form3& form, const QString& name) {
@@ -155,7 +154,7 @@ void TestForm3::enterFolder(Form3& form, const QString& name) {
 }
 
 void TestForm3::windowIsAFixedToolWindow() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     QCOMPARE(form.windowTitle(), QStringLiteral("Select wav file:"));
     QVERIFY(form.isWindow());
     QCOMPARE(form.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
@@ -169,7 +168,7 @@ void TestForm3::windowIsAFixedToolWindow() {
 
     // Still a window of its own when the main window owns it.
     QWidget owner;
-    auto* owned = new Form3(shortPath_, messages_, &owner);
+    auto* owned = new Form3(shortPath_, messages_, sWaveFile, &owner);
     QVERIFY(owned->isWindow());
     QVERIFY(owned->isHidden());
 }
@@ -193,7 +192,7 @@ void TestForm3::controlsFollowTheLayoutTable() {
     QFETCH(QString, name);
     QFETCH(QString, text);
     QFETCH(QList<float>, box);
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     auto* control = form.findChild<QWidget*>(name);
     QVERIFY(control);
     const twips::Rect r = twips::geometry(control);
@@ -205,7 +204,7 @@ void TestForm3::controlsFollowTheLayoutTable() {
 }
 
 void TestForm3::tabOrder() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     // Down the window: the three lists, then OK and Cancel.
     QList<QWidget*> order{form.Drive1, form.Dir1, form.File1, form.Command1, form.Command2};
     for (int i = 0; i + 1 < order.size(); ++i) {
@@ -218,7 +217,7 @@ void TestForm3::tabOrder() {
 }
 
 void TestForm3::startsOnTheCurrentFolderAndDrive() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     QCOMPARE(form.Dir1->Path(), root_);
     QCOMPARE(form.File1->Path(), root_);
     QCOMPARE(form.Drive1->Drive(), QStorageInfo(root_).rootPath());
@@ -233,13 +232,13 @@ void TestForm3::startsOnTheCurrentFolderAndDrive() {
 }
 
 void TestForm3::listsOnlyWaveFiles() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     QCOMPARE(entries(form.File1), QStringList({"alert.wav", "LOUD.WAV"}));
     QCOMPARE(form.File1->selectionMode(), QAbstractItemView::SingleSelection);
 }
 
 void TestForm3::movingIntoASubfolderRelistsTheFiles() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QSignalSpy changed(form.Dir1, &FolderList::changed);
@@ -262,7 +261,7 @@ void TestForm3::movingIntoASubfolderRelistsTheFiles() {
 }
 
 void TestForm3::okStoresTheChosenFileAndHides() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     clickFile(form, QStringLiteral("LOUD.WAV"));
@@ -273,7 +272,7 @@ void TestForm3::okStoresTheChosenFileAndHides() {
 }
 
 void TestForm3::okInAFolderWithBlanks() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     enterFolder(form, QStringLiteral("sub folder"));
@@ -285,7 +284,7 @@ void TestForm3::okInAFolderWithBlanks() {
 
 void TestForm3::okWithoutSelectionAsksForAFile() {
     sWaveFile = QStringLiteral("/earlier/choice.wav");
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::mouseClick(form.Command1, Qt::LeftButton);
@@ -297,7 +296,7 @@ void TestForm3::okWithoutSelectionAsksForAFile() {
 }
 
 void TestForm3::okAfterTheFileVanishedAsksForAFile() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     clickFile(form, QStringLiteral("alert.wav"));
@@ -310,7 +309,7 @@ void TestForm3::okAfterTheFileVanishedAsksForAFile() {
 
 void TestForm3::okJoinsWithOneSeparatorAndA1000ByteBuffer() {
     FakeShortPath recorder;
-    Form3 form(recorder, messages_);
+    Form3 form(recorder, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     clickFile(form, QStringLiteral("alert.wav"));
@@ -323,7 +322,7 @@ void TestForm3::okJoinsWithOneSeparatorAndA1000ByteBuffer() {
     QCOMPARE(recorder.asked.value(1), QByteArray("/"));
 
     ScriptedShortPath scripted;
-    Form3 other(scripted, messages_);
+    Form3 other(scripted, messages_, sWaveFile);
     other.Command1_Click();
     QCOMPARE(scripted.lengths, QList<std::uint32_t>{1000});
 }
@@ -331,7 +330,7 @@ void TestForm3::okJoinsWithOneSeparatorAndA1000ByteBuffer() {
 void TestForm3::okReadsTheResultUpToTheNul() {
     ScriptedShortPath scripted;
     scripted.answer = QByteArray("/x/a b.wav\0tail", 15);
-    Form3 form(scripted, messages_);
+    Form3 form(scripted, messages_, sWaveFile);
     form.show();
     form.Command1_Click();
     QCOMPARE(sWaveFile, QStringLiteral("/x/a b.wav"));
@@ -356,7 +355,7 @@ void TestForm3::okRefusesAnEmptyOrUnterminatedResult() {
     ScriptedShortPath scripted;
     scripted.answer = answer;
     sWaveFile = QStringLiteral("/kept.wav");
-    Form3 form(scripted, messages_);
+    Form3 form(scripted, messages_, sWaveFile);
     form.show();
     form.Command1_Click();
     QCOMPARE(sWaveFile, QStringLiteral("/kept.wav"));
@@ -369,7 +368,7 @@ void TestForm3::okRefusesAPathOutsideTheCodePage() {
     QVERIFY(QDir().mkpath(folder));
     touch(folder + QStringLiteral("/a.wav"));
     FakeShortPath recorder;
-    Form3 form(recorder, messages_);
+    Form3 form(recorder, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.Dir1->setPath(folder);
@@ -382,7 +381,7 @@ void TestForm3::okRefusesAPathOutsideTheCodePage() {
 
 void TestForm3::cancelHidesAndKeepsEverything() {
     sWaveFile = QStringLiteral("/earlier/choice.wav");
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     enterFolder(form, QStringLiteral("sub folder"));
@@ -397,7 +396,7 @@ void TestForm3::cancelHidesAndKeepsEverything() {
 }
 
 void TestForm3::unreadableDriveIsIgnored() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.Drive1->addItem(QStringLiteral("/no/such/drive"), QStringLiteral("/no/such/drive"));
     form.Drive1->setCurrentIndex(form.Drive1->count() - 1);
     QCOMPARE(form.Drive1->Drive(), QStringLiteral("/no/such/drive"));
@@ -407,7 +406,7 @@ void TestForm3::unreadableDriveIsIgnored() {
 }
 
 void TestForm3::switchingDrivesComesBackToTheSameFolder() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     const QString home = form.Drive1->Drive();
     int other = -1;
     for (int i = 0; i < form.Drive1->count() && other < 0; ++i) {
@@ -426,7 +425,7 @@ void TestForm3::switchingDrivesComesBackToTheSameFolder() {
 }
 
 void TestForm3::centredOnFirstOpeningOnly() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
@@ -444,7 +443,7 @@ void TestForm3::centredOnFirstOpeningOnly() {
 // Tab goes drive, folder, file, OK, Cancel and round; Escape is Cancel and
 // Enter presses the focused button.
 void TestForm3::keyboard() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     form.show();
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -471,7 +470,7 @@ void TestForm3::heyBoxBelongsToTheChooser() {
     main.show();
     QtMessageBoxes boxes;
     boxes.setParentWindow(&main);
-    auto* form = new Form3(shortPath_, boxes, &main);
+    auto* form = new Form3(shortPath_, boxes, sWaveFile, &main);
     form->show();
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form));
@@ -491,7 +490,7 @@ void TestForm3::heyBoxBelongsToTheChooser() {
 }
 
 void TestForm3::namedForAssistiveTools() {
-    Form3 form(shortPath_, messages_);
+    Form3 form(shortPath_, messages_, sWaveFile);
     auto text = [](QWidget* w, QAccessible::Text t) {
         return QAccessible::queryAccessibleInterface(w)->text(t);
     };

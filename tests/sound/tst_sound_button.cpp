@@ -1,10 +1,10 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
 #include "platform/desktop/qt_short_path_service.h"
+#include "sound/alert_sound.h"
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
 #include "sound/form3.h"
-#include "sound/wave_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +32,6 @@ private:
 };
 
 void TestSoundButton::init() {
-    sWaveFile.clear();
     fake_ = std::make_unique<FakePlatform>();
     root_ = QDir(fake_->dir.path()).canonicalPath();
     QVERIFY(QDir(root_).mkpath(QStringLiteral("sounds")));
@@ -52,14 +51,13 @@ void TestSoundButton::cleanup() {
     form_.reset();
     fake_.reset();
     QDir::setCurrent(oldCurrent_);
-    sWaveFile.clear();
 }
 
 void TestSoundButton::firstPressOpensTheChooser() {
     QCOMPARE(form_->Command2->text(), QStringLiteral("select wav"));
-    QVERIFY(!form_->form3());
+    QVERIFY(!form_->alertSound().form3());
     QTest::mouseClick(form_->Command2, Qt::LeftButton);
-    Form3* chooser = form_->form3();
+    Form3* chooser = form_->alertSound().form3();
     QVERIFY(chooser);
     QVERIFY(chooser->isVisible());
     QVERIFY(chooser->isWindow());
@@ -72,7 +70,7 @@ void TestSoundButton::firstPressOpensTheChooser() {
 
 void TestSoundButton::cancelThenReopenShowsTheSameChooser() {
     QTest::mouseClick(form_->Command2, Qt::LeftButton);
-    Form3* chooser = form_->form3();
+    Form3* chooser = form_->alertSound().form3();
     QVERIFY(chooser);
     QVERIFY(QTest::qWaitForWindowExposed(chooser));
     chooser->Dir1->setPath(root_ + QStringLiteral("/sounds"));
@@ -80,21 +78,21 @@ void TestSoundButton::cancelThenReopenShowsTheSameChooser() {
     QVERIFY(chooser->isHidden());
 
     QTest::mouseClick(form_->Command2, Qt::LeftButton);
-    QCOMPARE(form_->form3(), chooser);
+    QCOMPARE(form_->alertSound().form3(), chooser);
     QVERIFY(chooser->isVisible());
     QCOMPARE(chooser->Dir1->Path(), root_ + QStringLiteral("/sounds"));
     QCOMPARE(chooser->File1->count(), 1);
-    QVERIFY(sWaveFile.isEmpty());
+    QVERIFY(form_->alertSound().sWaveFile.isEmpty());
 }
 
 void TestSoundButton::choiceEndsTheChoosingAndCyclesTheCaption() {
     QTest::mouseClick(form_->Command2, Qt::LeftButton);
-    Form3* chooser = form_->form3();
+    Form3* chooser = form_->alertSound().form3();
     QVERIFY(chooser);
     chooser->Dir1->setPath(root_ + QStringLiteral("/sounds"));
     chooser->File1->setCurrentRow(0);
     QTest::mouseClick(chooser->Command1, Qt::LeftButton);
-    QCOMPARE(sWaveFile, root_ + QStringLiteral("/sounds/ding.wav"));
+    QCOMPARE(form_->alertSound().sWaveFile, root_ + QStringLiteral("/sounds/ding.wav"));
     QVERIFY(chooser->isHidden());
     QCOMPARE(form_->Command2->text(), QStringLiteral("select wav"));
 
@@ -104,7 +102,7 @@ void TestSoundButton::choiceEndsTheChoosingAndCyclesTheCaption() {
         QCOMPARE(form_->Command2->text(), caption);
         QVERIFY(chooser->isHidden()); // never opened again once a file is chosen
     }
-    QCOMPARE(sWaveFile, root_ + QStringLiteral("/sounds/ding.wav"));
+    QCOMPARE(form_->alertSound().sWaveFile, root_ + QStringLiteral("/sounds/ding.wav"));
     QVERIFY(fake_->messages.shown.isEmpty());
 }
 

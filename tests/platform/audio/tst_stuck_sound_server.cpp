@@ -7,7 +7,7 @@
 #include "mainwindow/form1.h"
 #include "platform/audio/qt_media_service.h"
 #include "platform/internet/curl_internet.h"
-#include "sound/wave_file.h"
+#include "sound/alert_sound.h"
 #include "test_waves.h"
 #include "widgets/interval_timer.h"
 
@@ -125,6 +125,7 @@ void TestStuckSoundServer::windowGoesOnWhileTheAlertHangs() {
     Form1 form(platform);
     // The window adopts the fake browser's widget, which the fake also owns.
     const auto disown = qScopeGuard([&] { fakes.browser.widget()->setParent(nullptr); });
+    QString& sWaveFile = form.alertSound().sWaveFile;
     sWaveFile = wave(QStringLiteral("alert.wav"), test_waves::toneWave(0.5, 880, 0.3));
     int ticks = 0;
     QTimer heartbeat;

@@ -1,0 +1,34 @@
+#include "sound/alert_sound.h"
+
+#include "sound/form3.h"
+#include "sound/play_wave.h"
+
+#include <QPushButton>
+
+AlertSound::AlertSound(MediaService& media, ShortPathService& shortPath, MessageBoxes& messages)
+    : media_(media), shortPath_(shortPath), messages_(messages) {}
+
+AlertSound::~AlertSound() {
+    delete form3_.data();
+}
+
+void AlertSound::buttonPressed(QPushButton& button, QWidget* window) {
+    if (sWaveFile.isEmpty()) {
+        if (!form3_)
+            form3_ = new Form3(shortPath_, messages_, sWaveFile, window);
+        form3_->show();
+        form3_->raise();
+        form3_->activateWindow();
+        return;
+    }
+    button.setText(button.text() == QStringLiteral("Sound Off") ? QStringLiteral("Sound On")
+                                                                : QStringLiteral("Sound Off"));
+}
+
+Form3* AlertSound::form3() const {
+    return form3_;
+}
+
+void AlertSound::play() {
+    PlayWave(media_, sWaveFile);
+}

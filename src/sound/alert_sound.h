@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+class Form3;
+class MediaService;
+class MessageBoxes;
+class QPushButton;
+class QWidget;
+class ShortPathService;
+
+// The alert sound: the wave file the user chose, the chooser (Form3) that
+// chooses it, and its playing at a real update. The choice lives only for
+// the run.
+class AlertSound {
+public:
+    AlertSound(MediaService& media, ShortPathService& shortPath, MessageBoxes& messages);
+    ~AlertSound(); // the chooser goes with it
+    AlertSound(const AlertSound&) = delete;
+    AlertSound& operator=(const AlertSound&) = delete;
+
+    // The sound button: until a file is chosen it shows the chooser, made on
+    // the first press as a tool window of `window` and only hidden after
+    // that; once a file is chosen only the button's caption changes, since
+    // whether the alert sounds is the sound box's business.
+    void buttonPressed(QPushButton& button, QWidget* window);
+    // Starts the chosen sound and returns at once; never reports a failure.
+    void play();
+
+    Form3* form3() const;
+
+    // Empty until the chooser's OK succeeds, then the path the media service
+    // plays.
+    QString sWaveFile;
+
+private:
+    MediaService& media_;
+    ShortPathService& shortPath_;
+    MessageBoxes& messages_;
+    QPointer<Form3> form3_;
+};

@@ -1,3 +1,0 @@
-#include "sound/wave_file.h"
-
-QString sWaveFile;

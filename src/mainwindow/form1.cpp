@@ -2,7 +2,6 @@
 
 #include "mainwindow/credits.h"
 #include "mainwindow/window_icon.h"
-#include "randomlist/entry_views.h"
 #include "widgets/accessible_windows.h"
 #include "widgets/frame_focus_trap.h"
 #include "widgets/image_list.h"
@@ -82,6 +81,8 @@ Form1::Form1(const Platform& platform, QWidget* parent)
     exposeWindowsToAssistiveTools();
     setObjectName(QStringLiteral("Form1"));
     createControls();
+    editor_ = std::make_unique<RandomListEditor>(RandomListControls{Frame1, List1, Text2, Combo2},
+                                                 *platform_.messages, *platform_.program);
     wireEvents();
     Form_Load();
 }
@@ -137,7 +138,6 @@ void Form1::createControls() {
     Option1 = make<QRadioButton>(this, "Option1", 260, 2280, 600, 255, 20);
     Option1->setText(QStringLiteral("---->"));
     Combo2 = makeCombo(this, "Combo2", 840, 3000, 6015, 315, 18);
-    prepareRandomListViews(List1, Combo2);
 
     Timer1 = new IntervalTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -350,17 +350,13 @@ void Form1::Form_Load() {
     try {
         bBusy = false;
         netGet().Init();
-        LoadRandomList();
+        editor_->LoadRandomList();
         const QString startPage =
             platform_.program->folder() + QDir::separator() + QStringLiteral("start.htm");
         showInAddressBox(StartingAddress);
         platform_.browser->Navigate(startPage);
     } catch (...) {
     }
-}
-
-void Form1::Command2_Click() {
-    sound_.buttonPressed(*Command2, this);
 }
 
 void Form1::Form_Unload() {

@@ -3,7 +3,7 @@
 #include "fetcher/cnetget.h"
 #include "fetcher/keyed_collection.h"
 #include "platform/platform.h"
-#include "randomlist/random_list_file.h"
+#include "randomlist/random_list_editor.h"
 #include "sound/alert_sound.h"
 
 #include <QMargins>
@@ -136,7 +136,6 @@ public:
     void Text2_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
 
     // --- Private procedures, public so tests can reach them ---
-    void LoadRandomList();
     void ScanPage();
     void CheckForUpdate();
 
@@ -152,6 +151,7 @@ public:
     QString vPageText;
     QString sLastPageText;
 
+    RandomListEditor& randomListEditor() { return *editor_; }
     AlertSound& alertSound() { return sound_; }
     const Platform& platform() const { return platform_; }
 
@@ -176,10 +176,7 @@ private:
     Platform platform_;
     AlertSound sound_;
     QPointer<QWidget> browserView_; // the browser's widget, owned by the browser
-    // What the list file holds past the entries loaded, which every save
-    // keeps, and whether the user has been told of them (randomlist/).
-    UnloadedEntries unloadedEntries_;
-    bool unloadedEntriesTold_ = false;
+    std::unique_ptr<RandomListEditor> editor_;
     FrameFocusTrap* editorKeyboard_ = nullptr;
     bool opened_ = false;   // shown for the first time already
     QRect placedNormal_;    // the normal window as placed, until first restored

@@ -64,7 +64,7 @@ private slots:
         writeList(fp.dir.path(), "a\r\nb\r\n");
         Form1 f(fp.platform());
         f.Combo2->setCurrentIndex(1);
-        f.LoadRandomList();
+        f.randomListEditor().LoadRandomList();
         QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", "b", "a", "b"}));
         QCOMPARE(f.Combo2->currentIndex(), 1);
         QCOMPARE(f.Combo2->currentText(), QStringLiteral("b"));
@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(f.Combo2->count(), kMaxRandomListEntries);
         QCOMPARE(f.Combo2->itemText(kMaxRandomListEntries - 1),
                  QStringLiteral("u%1").arg(kMaxRandomListEntries - 1));
-        f.LoadRandomList();
+        f.randomListEditor().LoadRandomList();
         QCOMPARE(f.Combo2->count(), kMaxRandomListEntries);
     }
 };

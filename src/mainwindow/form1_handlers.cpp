@@ -1,0 +1,38 @@
+#include "mainwindow/form1.h"
+
+#include <QPushButton>
+
+// The handlers of the subsystems' controls: each hands the event to the class
+// that owns what it does.
+
+void Form1::Command2_Click() {
+    sound_.buttonPressed(*Command2, this);
+}
+
+void Form1::Command4_Click() {
+    editor_->open();
+}
+
+void Form1::Command5_Click() {
+    editor_->save();
+}
+
+void Form1::Command6_Click() {
+    editor_->cancel();
+}
+
+void Form1::Command7_Click() {
+    editor_->add();
+}
+
+void Form1::Command8_Click() {
+    editor_->removeSelected();
+}
+
+void Form1::Command9_Click() {
+    editor_->clear();
+}
+
+void Form1::Text2_KeyDown(int KeyCode, Qt::KeyboardModifiers) {
+    editor_->entryKeyDown(KeyCode);
+}

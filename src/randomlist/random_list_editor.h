@@ -1,0 +1,52 @@
+#pragma once
+
+#include "randomlist/random_list_file.h"
+
+class MessageBoxes;
+class ProgramInfo;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+
+// The window's controls the editor works on.
+struct RandomListControls {
+    QGroupBox* frame = nullptr;    // covers the window while the list is edited
+    QListWidget* list = nullptr;   // the editor's working copy
+    QLineEdit* entry = nullptr;    // the text of an entry to add
+    QComboBox* liveList = nullptr; // the list the monitor draws from
+};
+
+// The random list: loaded from the list file at start-up into the live list,
+// and edited in a frame over the window on a working copy that Save writes to
+// the file and puts in the live list's place. The entries the file holds past
+// the most the list can show are kept by every save.
+class RandomListEditor {
+public:
+    RandomListEditor(const RandomListControls& controls, MessageBoxes& messages,
+                     const ProgramInfo& program);
+
+    // Appends the list file's entries to the live list, as many as it has
+    // room for, choosing none of them.
+    void LoadRandomList();
+
+    void open();           // "<< Edit": the working copy from the live list
+    void save();           // "Save"
+    void cancel();         // "Cancel"
+    void add();            // "Add >>": the entry text as a new entry
+    void removeSelected(); // "Remove single"
+    void clear();          // "Clear"
+    // A key pressed in the entry text box; Enter (13) adds.
+    void entryKeyDown(int KeyCode);
+
+private:
+    QString listPath() const;
+
+    RandomListControls controls_;
+    MessageBoxes& messages_;
+    const ProgramInfo& program_;
+    // What the list file holds past the entries loaded, which every save
+    // keeps, and whether the user has been told of them.
+    UnloadedEntries unloadedEntries_;
+    bool unloadedEntriesTold_ = false;
+};

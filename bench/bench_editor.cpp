@@ -102,7 +102,7 @@ void runEditor(const QString& suffix, const QByteArray& listFile, const QString&
     out("save", rig.timed([&] { f.Command5_Click(); }));
     // The last entry: the one added.
     rig.fakes().draws.assign({0.0, 0.999});
-    f.lCountdown = 0;
+    f.monitor().lCountdown = 0;
     out("pick", rig.timed([&] { f.Timer1_Timer(); }));
     out("popup", rig.timed([&] {
         f.Combo2->showPopup();

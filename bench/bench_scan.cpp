@@ -91,7 +91,7 @@ struct ScanRig {
         form->Text1->setText(url);
         QElapsedTimer clock;
         clock.start();
-        form->ScanPage();
+        form->monitor().ScanPage();
         return clock.nsecsElapsed() / 1e6;
     }
 };
@@ -140,7 +140,7 @@ VIGILO_BENCH(scan) {
 VIGILO_BENCH(scan_breakdown) {
     ScanRig rig({{"/1mb", markupPage(kMb)}});
     const QString url = rig.url("/1mb");
-    CNetGet& net = *rig.form->objNetGet;
+    CNetGet& net = *rig.form->monitor().objNetGet;
     net.ReadUrl(url);
     auto timed = [](auto&& step) {
         QElapsedTimer clock;
@@ -161,7 +161,7 @@ VIGILO_BENCH(scan_breakdown) {
                return timed([&] { net.ParseHTML(QStringLiteral("SRC=\""), sources); });
            }));
     report(QStringLiteral("scan_1mb_change_test_ms"),
-           bestOf(5, [&] { return timed([&] { rig.form->CheckForUpdate(); }); }));
+           bestOf(5, [&] { return timed([&] { rig.form->monitor().CheckForUpdate(); }); }));
 }
 
 VIGILO_BENCH(scan_memory) {
@@ -232,7 +232,7 @@ VIGILO_BENCH_WHEN_NAMED(scan_huge_child) {
     report(QStringLiteral("scan_huge_rss_before_mb"), residentMb());
     report(QStringLiteral("scan_huge_ms"), rig.scanUrlMs(url));
     report(QStringLiteral("scan_huge_peak_rss_mb"), processMemoryMb("VmHWM"));
-    report(QStringLiteral("scan_huge_head_chars"), rig.form->vPageText.size());
+    report(QStringLiteral("scan_huge_head_chars"), rig.form->monitor().vPageText.size());
     rig.scanUrlMs(url);
     report(QStringLiteral("scan_huge_rescan_peak_rss_mb"), processMemoryMb("VmHWM"));
 }

@@ -77,6 +77,8 @@ QFont sansSerif(double points, int weight) {
 
 Form1::Form1(const Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform),
+      monitor_(*this, {*platform.internet, *platform.pointer, *platform.events, *platform.program,
+                       *platform.messages, *platform.browser, *platform.alerts, platform.random}),
       sound_(*platform.media, *platform.shortPath, *platform.messages) {
     exposeWindowsToAssistiveTools();
     setObjectName(QStringLiteral("Form1"));
@@ -338,18 +340,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-CNetGet& Form1::netGet() {
-    if (!objNetGet)
-        objNetGet = std::make_unique<CNetGet>(*platform_.internet, *platform_.pointer,
-                                              *platform_.events, *platform_.program);
-    return *objNetGet;
-}
-
 void Form1::Form_Load() {
     // Any failing step ends start-up silently; the window opens regardless.
     try {
-        bBusy = false;
-        netGet().Init();
+        monitor_.prepare();
         editor_->LoadRandomList();
         const QString startPage =
             platform_.program->folder() + QDir::separator() + QStringLiteral("start.htm");

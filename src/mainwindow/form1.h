@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fetcher/cnetget.h"
-#include "fetcher/keyed_collection.h"
+#include "monitor/monitor_view.h"
+#include "monitor/period_monitor.h"
 #include "platform/platform.h"
 #include "randomlist/random_list_editor.h"
 #include "sound/alert_sound.h"
@@ -9,13 +9,11 @@
 #include <QMargins>
 #include <QPointer>
 #include <QRect>
-#include <QSize>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -32,12 +30,14 @@ class FrameFocusTrap;
 class ImageList;
 class IntervalTimer;
 
-// The main window. Its handlers are public so they can be driven directly;
-// they are wired to the controls' signals in one place (wireEvents). The
-// handlers of each subsystem live beside that subsystem: monitor/,
-// randomlist/, sound/; construction, start-up, layout and browser navigation
-// live in mainwindow/.
-class Form1 : public QWidget {
+// The main window: its controls, their layout, the browser pane, and the
+// handlers, named by control and event, wired to the controls in one place
+// (wireEvents) and public so they can be driven directly. What a handler does
+// belongs to the subsystem it serves, which the handler hands the event to:
+// the update monitor (monitor/), the random list editor (randomlist/), the
+// alert sound (sound/). Browser navigation and the window's own events are
+// the window's.
+class Form1 : public QWidget, private MonitorView {
     Q_OBJECT
 public:
     explicit Form1(const Platform& platform, QWidget* parent = nullptr);
@@ -94,7 +94,7 @@ public:
     // Copied into the address box at start-up; nothing assigns it.
     QString StartingAddress;
 
-    // --- Window events (mainwindow/) ---
+    // --- Window events ---
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
@@ -106,27 +106,27 @@ public:
     // that area allows. Done before the window first opens, maximized.
     void centreOnScreen();
 
-    // --- Monitor (monitor/) ---
+    // --- Update monitor ---
     void Command1_Click();
     void Option1_Click();
     void Option2_Click();
     void Timer1_Timer();
 
-    // --- Sound (sound/) ---
+    // --- Alert sound ---
     void Command2_Click();
 
-    // --- Browser navigation (mainwindow/) ---
+    // --- Browser navigation ---
     void Command3_Click();
     void cboAddress_Click();
     void cboAddress_KeyPress(std::int16_t& KeyAscii);
     void tbToolBar_ButtonClick(QAction* Button);
     // Sets the address box's text and appends that text to its history.
-    void showInAddressBox(const QString& address);
+    void showInAddressBox(const QString& address) override;
     // Nothing reads the history back and a run may last weeks: only the most
     // recent entries are kept.
     static constexpr int kAddressHistoryLimit = 1000;
 
-    // --- Random list editor (randomlist/) ---
+    // --- Random list editor ---
     void Command4_Click();
     void Command5_Click();
     void Command6_Click();
@@ -135,25 +135,10 @@ public:
     void Command9_Click();
     void Text2_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
 
-    // --- Private procedures, public so tests can reach them ---
-    void ScanPage();
-    void CheckForUpdate();
-
-    // --- Monitor state: lives as long as the window, never saved ---
-    std::unique_ptr<CNetGet> objNetGet;
-    KeyedCollection colLinks;
-    KeyedCollection colSources;
-    std::int32_t lPeriodTicks = 0;
-    std::int32_t lCountdown = 0;
-    QString sCurrentUrl;
-    std::optional<int> vLastPick; // no value compares equal to index 0
-    bool bBusy = false;
-    QString vPageText;
-    QString sLastPageText;
-
+    // The subsystems behind the handlers.
+    PeriodMonitor& monitor() { return monitor_; }
     RandomListEditor& randomListEditor() { return *editor_; }
     AlertSound& alertSound() { return sound_; }
-    const Platform& platform() const { return platform_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -168,15 +153,35 @@ private:
     void createControls();
     void wireEvents();
     void nameForAssistiveTools();
-    CNetGet& netGet(); // creates objNetGet on first use
+    void enableSingleUrlControls(bool enabled);
     // The frame the window manager draws, or a classic one until it says.
     QMargins windowFrame() const;
     void fitRestoredWindow();
 
+    // The monitor's view of the window (form1_monitor_view.cpp).
+    QString intervalCaption() const override;
+    QString singleUrl() const override;
+    bool singleUrlMode() const override;
+    void fallBackToSingleUrlMode() override;
+    bool soundWanted() const override;
+    void playSound() override;
+    int randomListCount() const override;
+    QString randomListEntry(int index) const override;
+    void showRandomPick(int index) override;
+    bool offersStart() const override;
+    void armTimer(int milliseconds) override;
+    void disarmTimer() override;
+    void showCountdown(const QString& text) override;
+    QWidget& alertedWindow() override;
+    void resetScanLists(const QString& url) override;
+    int referenceCount() const override;
+    QString selectReference(int row) override;
+
     Platform platform_;
+    PeriodMonitor monitor_;
     AlertSound sound_;
-    QPointer<QWidget> browserView_; // the browser's widget, owned by the browser
     std::unique_ptr<RandomListEditor> editor_;
+    QPointer<QWidget> browserView_; // the browser's widget, owned by the browser
     FrameFocusTrap* editorKeyboard_ = nullptr;
     bool opened_ = false;   // shown for the first time already
     QRect placedNormal_;    // the normal window as placed, until first restored

@@ -1,9 +1,35 @@
 #include "mainwindow/form1.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 
 // The handlers of the subsystems' controls: each hands the event to the class
 // that owns what it does.
+
+void Form1::Command1_Click() {
+    monitor_.startOrStop();
+}
+
+void Form1::Timer1_Timer() {
+    monitor_.tick();
+}
+
+// The mode switches run when their button becomes selected: single mode
+// takes the URL box and its controls, random mode leaves them aside.
+void Form1::Option1_Click() {
+    enableSingleUrlControls(true);
+}
+
+void Form1::Option2_Click() {
+    enableSingleUrlControls(false);
+}
+
+void Form1::enableSingleUrlControls(bool enabled) {
+    Text1->setEnabled(enabled);
+    Command3->setEnabled(enabled);
+    Check1->setEnabled(enabled);
+}
 
 void Form1::Command2_Click() {
     sound_.buttonPressed(*Command2, this);

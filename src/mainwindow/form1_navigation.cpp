@@ -37,7 +37,7 @@ void Form1::Command3_Click() {
         if (Text1->text().isEmpty())
             return;
         // The history records the monitor's URL; the browser shows Text1.
-        showInAddressBox(sCurrentUrl);
+        showInAddressBox(monitor_.sCurrentUrl);
         platform_.browser->Navigate(Text1->text());
     });
 }

@@ -53,7 +53,7 @@ private slots:
         FakePlatform fp;
         Form1 f(fp.platform());
         fp.browser.navigated.clear();
-        f.sCurrentUrl = QStringLiteral("http://watched/");
+        f.monitor().sCurrentUrl = QStringLiteral("http://watched/");
         f.Text1->setText(QStringLiteral("http://typed/"));
         f.Command3_Click();
         f.Command3_Click();
@@ -70,7 +70,7 @@ private slots:
         Form1 f(fp.platform());
         f.Text1->setText(QStringLiteral("http://watched/"));
         for (int i = 0; i < Form1::kAddressHistoryLimit; ++i) { // after start-up's entry
-            f.sCurrentUrl = QString::number(i);
+            f.monitor().sCurrentUrl = QString::number(i);
             f.Command3_Click();
         }
         f.Timer1_Timer(); // a period end in single mode
@@ -85,7 +85,7 @@ private slots:
         FakePlatform fp;
         Form1 f(fp.platform());
         fp.browser.calls.clear();
-        f.sCurrentUrl = QStringLiteral("http://watched/");
+        f.monitor().sCurrentUrl = QStringLiteral("http://watched/");
         f.Command3_Click();
         QVERIFY(fp.browser.calls.isEmpty());
         QCOMPARE(historyOf(f.cboAddress), QStringList{""});

@@ -66,8 +66,8 @@ private slots:
         QCOMPARE(itemsOf(form.Combo2), (QStringList{QStringLiteral("http://a.example/"),
                                                     QStringLiteral("http://b.example/")}));
         QCOMPARE(form.Combo2->currentText(), QString());
-        QVERIFY(form.objNetGet);
-        QVERIFY(!form.bBusy);
+        QVERIFY(form.monitor().objNetGet);
+        QVERIFY(!form.monitor().bBusy);
         QVERIFY(fakes.messages.shown.isEmpty());
         QVERIFY(fakes.internet.calls.contains(QStringLiteral("open session vigilo")));
 
@@ -132,7 +132,7 @@ private slots:
         form.Combo1->setEditText(QStringLiteral("10 sec"));
         form.Command1_Click();
         QVERIFY(form.Timer1->enabled());
-        form.lCountdown = 0;
+        form.monitor().lCountdown = 0;
         form.Timer1_Timer();
         QCOMPARE(endedDuringRead, 1);
     }
@@ -150,9 +150,9 @@ private slots:
         QCOMPARE(form.Command1->text(), QStringLiteral("Stop"));
         QVERIFY(form.Timer1->enabled());
 
-        form.lCountdown = 3;
+        form.monitor().lCountdown = 3;
         emit form.Timer1->timeout();
-        QCOMPARE(form.lCountdown, 2);
+        QCOMPARE(form.monitor().lCountdown, 2);
         QTest::mouseClick(form.Command1, Qt::LeftButton);
         QCOMPARE(form.Command1->text(), QStringLiteral("Start"));
 

@@ -89,9 +89,9 @@ void TstMonitorControl::intervalTable() {
     QVERIFY(rig.running());
     QVERIFY(rig.form->Timer1->isTicking());
     QCOMPARE(rig.form->Timer1->interval(), ms);
-    QCOMPARE(rig.form->lPeriodTicks, reload);
-    QCOMPARE(rig.form->lCountdown, reload);
-    QCOMPARE(rig.form->sCurrentUrl, QStringLiteral("http://example.invalid/"));
+    QCOMPARE(rig.form->monitor().lPeriodTicks, reload);
+    QCOMPARE(rig.form->monitor().lCountdown, reload);
+    QCOMPARE(rig.form->monitor().sCurrentUrl, QStringLiteral("http://example.invalid/"));
     QVERIFY(rig.fakes.messages.shown.isEmpty());
 }
 
@@ -118,7 +118,7 @@ void TstMonitorControl::rejectedIntervals() {
     QVERIFY(!rig.form->Timer1->enabled());
     QVERIFY(!rig.form->Timer1->isTicking());
     QCOMPARE(rig.form->Command1->text(), QStringLiteral("Start"));
-    QCOMPARE(rig.form->lPeriodTicks, 0);
+    QCOMPARE(rig.form->monitor().lPeriodTicks, 0);
 }
 
 void TstMonitorControl::emptyIntervalLeavesModeAlone() {
@@ -167,11 +167,11 @@ void TstMonitorControl::startFallsBackToSingleModeWithShortList() {
 
 void TstMonitorControl::startAcceptsEmptyUrl() {
     Rig rig;
-    rig.form->sCurrentUrl = QStringLiteral("http://old.invalid/");
+    rig.form->monitor().sCurrentUrl = QStringLiteral("http://old.invalid/");
     rig.start(QStringLiteral("1 min"));
     QVERIFY(rig.running());
     QVERIFY(rig.fakes.messages.shown.isEmpty());
-    QVERIFY(rig.form->sCurrentUrl.isEmpty());
+    QVERIFY(rig.form->monitor().sCurrentUrl.isEmpty());
     // Start itself fetches and navigates nothing.
     QCOMPARE(rig.fakes.browser.navigated.size(), 1); // the start page only
 }
@@ -182,18 +182,18 @@ void TstMonitorControl::stopKeepsCountdownAndReferenceText() {
     rig.start(QStringLiteral("5 min"));
     rig.form->Timer1_Timer();
     rig.form->Timer1_Timer();
-    rig.form->sLastPageText = QStringLiteral("kept");
-    rig.form->vLastPick = 3;
+    rig.form->monitor().sLastPageText = QStringLiteral("kept");
+    rig.form->monitor().vLastPick = 3;
     rig.form->Command1_Click();
     QVERIFY(!rig.form->Timer1->enabled());
     QVERIFY(!rig.form->Timer1->isTicking());
     QCOMPARE(rig.form->Command1->text(), QStringLiteral("Start"));
-    QCOMPARE(rig.form->lPeriodTicks, 0);
-    QCOMPARE(rig.form->lCountdown, 3);
+    QCOMPARE(rig.form->monitor().lPeriodTicks, 0);
+    QCOMPARE(rig.form->monitor().lCountdown, 3);
     QCOMPARE(rig.form->Label3->text(), QStringLiteral("min3"));
-    QCOMPARE(rig.form->sCurrentUrl, QStringLiteral("http://a.invalid/"));
-    QCOMPARE(rig.form->sLastPageText, QStringLiteral("kept"));
-    QCOMPARE(rig.form->vLastPick, std::optional<int>(3));
+    QCOMPARE(rig.form->monitor().sCurrentUrl, QStringLiteral("http://a.invalid/"));
+    QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("kept"));
+    QCOMPARE(rig.form->monitor().vLastPick, std::optional<int>(3));
 }
 
 void TstMonitorControl::restartReloadsFromNewRow() {
@@ -204,9 +204,9 @@ void TstMonitorControl::restartReloadsFromNewRow() {
     rig.form->Text1->setText(QStringLiteral("http://b.invalid/"));
     rig.start(QStringLiteral("10 min"));
     QVERIFY(rig.running());
-    QCOMPARE(rig.form->lPeriodTicks, 10);
-    QCOMPARE(rig.form->lCountdown, 10);
-    QCOMPARE(rig.form->sCurrentUrl, QStringLiteral("http://b.invalid/"));
+    QCOMPARE(rig.form->monitor().lPeriodTicks, 10);
+    QCOMPARE(rig.form->monitor().lCountdown, 10);
+    QCOMPARE(rig.form->monitor().sCurrentUrl, QStringLiteral("http://b.invalid/"));
     // Start leaves the countdown display alone.
     QCOMPARE(rig.form->Label3->text(), QStringLiteral("min4"));
 }
@@ -237,8 +237,8 @@ void TstMonitorControl::modeSwitchesLeaveMonitorRunning() {
     rig.form->Option2->click();
     rig.form->Option1->click();
     QVERIFY(rig.running());
-    QCOMPARE(rig.form->lPeriodTicks, 5);
-    QCOMPARE(rig.form->lCountdown, 4);
+    QCOMPARE(rig.form->monitor().lPeriodTicks, 5);
+    QCOMPARE(rig.form->monitor().lCountdown, 4);
 }
 
 QTEST_MAIN(TstMonitorControl)

@@ -67,7 +67,7 @@ void TstMonitorEndToEnd::realWindowAlertsOnRealUpdatesOnly() {
     rig.server.setBody("/page", "<html>second version</html>");
     emit form.Timer1->timeout();
     QCOMPARE(rig.fakes.media.commands.size(), 1);
-    QCOMPARE(form.sLastPageText, QStringLiteral("<html>second version</html>"));
+    QCOMPARE(form.monitor().sLastPageText, QStringLiteral("<html>second version</html>"));
 
     // A download that fails: the message, and the reference stays.
     QTest::mouseClick(form.Check1, Qt::LeftButton);
@@ -75,7 +75,7 @@ void TstMonitorEndToEnd::realWindowAlertsOnRealUpdatesOnly() {
     emit form.Timer1->timeout();
     QCOMPARE(rig.fakes.messages.shown,
              (QList<QPair<QString, QString>>{{kTimedOut, QStringLiteral("Vigilo")}}));
-    QCOMPARE(form.sLastPageText, QStringLiteral("<html>second version</html>"));
+    QCOMPARE(form.monitor().sLastPageText, QStringLiteral("<html>second version</html>"));
     QCOMPARE(rig.fakes.media.commands.size(), 1);
     QCOMPARE(form.Command1->text(), QStringLiteral("Stop"));
 
@@ -99,10 +99,10 @@ void TstMonitorEndToEnd::periodEndDuringScanMakesNoSecondScan() {
 
     bool nestedRan = false;
     whenRequested(rig.server, "/slow", 1, [&] {
-        QVERIFY(form.bBusy);
+        QVERIFY(form.monitor().bBusy);
         form.Timer1_Timer();
         nestedRan = true;
-        QVERIFY(form.bBusy);
+        QVERIFY(form.monitor().bBusy);
         QCOMPARE(rig.fakes.browser.navigated.size(), navigationsBefore);
         QCOMPARE(form.cboAddress->count(), historyBefore);
     });
@@ -122,14 +122,14 @@ void TstMonitorEndToEnd::periodEndDuringScanMakesNoSecondScan() {
     QCOMPARE(rig.fakes.browser.navigated.mid(navigationsBefore),
              QStringList{rig.server.url("/slow")});
     QCOMPARE(form.cboAddress->count(), historyBefore + 1);
-    QVERIFY(!form.bBusy);
+    QVERIFY(!form.monitor().bBusy);
 
     // Once the scan is over the next period end scans again.
     rig.fakes.messages.whileOpen = nullptr;
     rig.server.setBody("/slow", "served at last");
     form.Timer1_Timer();
     QCOMPARE(rig.server.requestCount("/slow"), 2);
-    QCOMPARE(form.sLastPageText, QStringLiteral("served at last"));
+    QCOMPARE(form.monitor().sLastPageText, QStringLiteral("served at last"));
     QCOMPARE(rig.fakes.messages.shown.size(), 1);
 }
 
@@ -158,11 +158,11 @@ void TstMonitorEndToEnd::stopStartAndRandomPickDuringScan() {
     // The random pick showed while the scan waited; the scanned page came last.
     QCOMPARE(rig.fakes.browser.navigated.mid(navigationsBefore),
              (QStringList{list[2], rig.server.url("/slow")}));
-    QCOMPARE(form.sCurrentUrl, rig.server.url("/slow"));
-    QCOMPARE(form.vLastPick, std::optional<int>(2));
+    QCOMPARE(form.monitor().sCurrentUrl, rig.server.url("/slow"));
+    QCOMPARE(form.monitor().vLastPick, std::optional<int>(2));
     QCOMPARE(form.Command1->text(), QStringLiteral("Stop"));
     QCOMPARE(form.Timer1->interval(), 30000);
-    QVERIFY(!form.bBusy);
+    QVERIFY(!form.monitor().bBusy);
     QCOMPARE(rig.server.requestCount("/slow"), 1);
 }
 
@@ -175,7 +175,7 @@ void TstMonitorEndToEnd::closingWindowDuringScanEndsProcess() {
     rig.watch("/slow");
     bool busyAtClose = false;
     whenRequested(rig.server, "/slow", 1, [&] {
-        busyAtClose = form.bBusy;
+        busyAtClose = form.monitor().bBusy;
         form.close();
     });
     form.Timer1_Timer();

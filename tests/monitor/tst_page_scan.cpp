@@ -35,15 +35,15 @@ void TstPageScan::firstScanCountsAnyPageAsChange() {
     rig.watch("/page");
     rig.form->Timer1_Timer();
     const QString url = rig.server.url("/page");
-    QCOMPARE(rig.form->sLastPageText, QStringLiteral("hello"));
-    QCOMPARE(rig.form->vPageText, QStringLiteral("hello"));
+    QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("hello"));
+    QCOMPARE(rig.form->monitor().vPageText, QStringLiteral("hello"));
     QCOMPARE(rig.plays(), 1);
     QCOMPARE(rig.fakes.media.commands.size(), 1);
     QCOMPARE(rig.fakes.browser.navigated.last(), url);
     QCOMPARE(rig.form->cboAddress->currentText(), url);
     QCOMPARE(rig.form->cboAddress->itemText(rig.form->cboAddress->count() - 1), url);
     QVERIFY(rig.fakes.messages.shown.isEmpty());
-    QVERIFY(!rig.form->bBusy);
+    QVERIFY(!rig.form->monitor().bBusy);
 }
 
 void TstPageScan::scanFillsFreshCollections() {
@@ -53,16 +53,16 @@ void TstPageScan::scanFillsFreshCollections() {
                                 "<img src=\"pic.png\"><script SRC=\"s.js\"></script>");
     rig.watch("/page");
     rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->colLinks.items(),
+    QCOMPARE(rig.form->monitor().colLinks.items(),
              (QStringList{QStringLiteral("http://x.invalid/a"), QStringLiteral("/b")}));
-    QCOMPARE(rig.form->colSources.items(),
+    QCOMPARE(rig.form->monitor().colSources.items(),
              (QStringList{QStringLiteral("pic.png"), QStringLiteral("s.js")}));
 
     // The next scan starts from empty collections rather than adding to them.
     rig.server.setBody("/page", "<a href=\"/c\"></a>");
     rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->colLinks.items(), QStringList{QStringLiteral("/c")});
-    QCOMPARE(rig.form->colSources.count(), 0);
+    QCOMPARE(rig.form->monitor().colLinks.items(), QStringList{QStringLiteral("/c")});
+    QCOMPARE(rig.form->monitor().colSources.count(), 0);
 }
 
 void TstPageScan::workControlsEmptiedEachScan() {
@@ -92,8 +92,8 @@ void TstPageScan::sameLengthIsNotReported() {
     rig.server.setBody("/page", "vwxyz");
     rig.form->Timer1_Timer();
     QCOMPARE(rig.server.requestCount("/page"), 2);
-    QCOMPARE(rig.form->vPageText, QStringLiteral("vwxyz"));
-    QCOMPARE(rig.form->sLastPageText, QStringLiteral("abcde"));
+    QCOMPARE(rig.form->monitor().vPageText, QStringLiteral("vwxyz"));
+    QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("abcde"));
     QCOMPARE(rig.plays(), 1);
     // The taskbar is told of the first page only, and nothing else is asked.
     QCOMPARE(rig.fakes.alerts.alerted, QList<QWidget*>{rig.form.get()});
@@ -112,7 +112,7 @@ void TstPageScan::surroundingSpacesDoNotCount() {
     rig.server.setBody("/page", "  abc\r\n");
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 2);
-    QCOMPARE(rig.form->sLastPageText, QStringLiteral("abc\r\n"));
+    QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("abc\r\n"));
 }
 
 void TstPageScan::onlyHeadOfLongPageCounts() {
@@ -121,15 +121,15 @@ void TstPageScan::onlyHeadOfLongPageCounts() {
     rig.server.setBody("/page", QByteArray(70000, 'a'));
     rig.watch("/page");
     rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->sLastPageText.size(), 60000);
+    QCOMPARE(rig.form->monitor().sLastPageText.size(), 60000);
     QCOMPARE(rig.plays(), 1);
     rig.server.setBody("/page", QByteArray(60000, 'b') + QByteArray(25000, 'c'));
     rig.form->Timer1_Timer();
     rig.server.setBody("/page", QByteArray(60001, 'd'));
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 1);
-    QCOMPARE(rig.form->vPageText, QString(60000, QLatin1Char('d')));
-    QCOMPARE(rig.form->sLastPageText, QString(60000, QLatin1Char('a')));
+    QCOMPARE(rig.form->monitor().vPageText, QString(60000, QLatin1Char('d')));
+    QCOMPARE(rig.form->monitor().sLastPageText, QString(60000, QLatin1Char('a')));
     // Shrinking into the compared head is a change again.
     rig.server.setBody("/page", QByteArray(59999, 'e'));
     rig.form->Timer1_Timer();
@@ -157,8 +157,8 @@ void TstPageScan::headOfPageWithLongBlankRuns() {
     rig.server.setBody("/page", page);
     rig.watch("/page");
     rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->vPageText, head);
-    QCOMPARE(rig.form->sLastPageText, head);
+    QCOMPARE(rig.form->monitor().vPageText, head);
+    QCOMPARE(rig.form->monitor().sLastPageText, head);
 }
 
 void TstPageScan::longPageOffByOneIsReported() {
@@ -170,7 +170,7 @@ void TstPageScan::longPageOffByOneIsReported() {
     rig.server.setBody("/page", QByteArray(45001, 'x'));
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 2);
-    QCOMPARE(rig.form->sLastPageText.size(), 45001);
+    QCOMPARE(rig.form->monitor().sLastPageText.size(), 45001);
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 2);
     QCOMPARE(rig.server.requestCount("/page"), 3);
@@ -185,7 +185,7 @@ void TstPageScan::emptyPageAfterContentIsChange() {
     rig.server.setBody("/page", "");
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 2);
-    QVERIFY(rig.form->sLastPageText.isEmpty());
+    QVERIFY(rig.form->monitor().sLastPageText.isEmpty());
     QVERIFY(rig.fakes.messages.shown.isEmpty());
 }
 
@@ -194,10 +194,10 @@ void TstPageScan::untickedSoundStillMovesReference() {
     rig.server.setBody("/page", "one");
     rig.watch("/page");
     rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->sLastPageText, QStringLiteral("one"));
+    QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("one"));
     rig.server.setBody("/page", "three");
     rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->sLastPageText, QStringLiteral("three"));
+    QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("three"));
     QVERIFY(rig.fakes.media.commands.isEmpty());
     // Silent or not, every real update asks for the user's attention.
     QCOMPARE(rig.fakes.alerts.alerted.size(), 2);
@@ -228,7 +228,7 @@ void TstPageScan::failedDownloadKeepsReference() {
     QCOMPARE(rig.fakes.messages.shown[0].first,
              QStringLiteral("Error: The attempt to connect to the server failed."));
     QCOMPARE(rig.fakes.messages.shown[0].second, QStringLiteral("Vigilo"));
-    QCOMPARE(rig.form->sLastPageText, QStringLiteral("abcdef"));
+    QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("abcdef"));
     QCOMPARE(rig.plays(), 1);
     QCOMPARE(rig.fakes.alerts.alerted.size(), 1);
     // The monitor goes on and still shows the failed address.
@@ -264,9 +264,9 @@ void TstPageScan::brokenOffDownloadIsNoChange() {
         rig.server.setCloseMidBody("/page", page, 10000);
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 1);
-    QCOMPARE(rig.form->sLastPageText.size(), 30000);
+    QCOMPARE(rig.form->monitor().sLastPageText.size(), 30000);
     QCOMPARE(rig.fakes.messages.shown.size(), 1);
-    const QString error = rig.form->objNetGet->GetLastError();
+    const QString error = rig.form->monitor().objNetGet->GetLastError();
     QVERIFY(!error.isEmpty());
     QCOMPARE(rig.fakes.messages.shown[0].first, QStringLiteral("Error: ") + error);
 
@@ -289,7 +289,7 @@ void TstPageScan::restartOnOtherUrlComparesWithOldPage() {
     rig.watch("/b", QStringLiteral("30 sec"));
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 1);
-    QCOMPARE(rig.form->sLastPageText, QStringLiteral("twelve chars"));
+    QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("twelve chars"));
     rig.form->Command1_Click();
     rig.watch("/c");
     rig.form->Timer1_Timer();
@@ -328,7 +328,7 @@ void TstPageScan::failureInsideScanEndsItSilently() {
     // The scan ends quietly, the tick goes on and the monitor keeps running.
     QCOMPARE(rig.fakes.messages.shown.size(), 1);
     QVERIFY(rig.form->Timer1->enabled());
-    QVERIFY(!rig.form->bBusy);
+    QVERIFY(!rig.form->monitor().bBusy);
     QCOMPARE(rig.fakes.browser.navigated.last(), QStringLiteral("http://127.0.0.1:1/"));
 }
 

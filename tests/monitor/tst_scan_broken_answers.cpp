@@ -46,8 +46,8 @@ private slots:
         QCOMPARE(rig.plays(), 1);
         QCOMPARE(rig.fakes.messages.shown.size(), 1);
         QCOMPARE(rig.fakes.messages.shown[0].first, message);
-        QCOMPARE(rig.form->sLastPageText, QString::fromLatin1(page));
-        QCOMPARE(rig.form->objNetGet->GetRawHTML(), QString::fromLatin1(page));
+        QCOMPARE(rig.form->monitor().sLastPageText, QString::fromLatin1(page));
+        QCOMPARE(rig.form->monitor().objNetGet->GetRawHTML(), QString::fromLatin1(page));
         QVERIFY(rig.form->Timer1->enabled());
 
         // The sound page again, gzip-coded this time: the same length, so

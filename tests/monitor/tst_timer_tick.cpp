@@ -91,8 +91,8 @@ void TstTimerTick::fiveMinuteCountdown() {
             QCOMPARE(rig.navigated().size(), tick == 6 ? 1 : 0);
     }
     QCOMPARE(captions, (QStringList{"min4", "min3", "min2", "min1", "min0", "min0", "min4"}));
-    QCOMPARE(rig.form->lCountdown, 4);
-    QCOMPARE(rig.form->lPeriodTicks, 5);
+    QCOMPARE(rig.form->monitor().lCountdown, 4);
+    QCOMPARE(rig.form->monitor().lPeriodTicks, 5);
 }
 
 void TstTimerTick::shortIntervalsActOnEveryTick_data() {
@@ -122,7 +122,7 @@ void TstTimerTick::threeHourPeriod() {
     QVERIFY(rig.navigated().isEmpty());
     rig.form->Timer1_Timer();
     QCOMPARE(rig.navigated().size(), 1);
-    QCOMPARE(rig.form->lCountdown, 180);
+    QCOMPARE(rig.form->monitor().lCountdown, 180);
 }
 
 void TstTimerTick::randomPickNeverRepeatsPrevious() {
@@ -135,10 +135,10 @@ void TstTimerTick::randomPickNeverRepeatsPrevious() {
     const QStringList expected{kThree[1], kThree[2], kThree[0]};
     QCOMPARE(rig.navigated(), expected);
     QCOMPARE(rig.history(), expected);
-    QCOMPARE(rig.form->vLastPick, std::optional<int>(0));
+    QCOMPARE(rig.form->monitor().vLastPick, std::optional<int>(0));
     QCOMPARE(rig.form->Combo2->currentIndex(), 0);
     QCOMPARE(rig.form->Combo2->currentText(), kThree[0]);
-    QCOMPARE(rig.form->sCurrentUrl, kThree[0]);
+    QCOMPARE(rig.form->monitor().sCurrentUrl, kThree[0]);
     QVERIFY(rig.fakes.draws.empty());
     QVERIFY(rig.nothingScanned());
     QVERIFY(rig.fakes.messages.shown.isEmpty());
@@ -159,7 +159,7 @@ void TstTimerTick::firstPickOfRunIsNeverIndexZero() {
     two.drawIndexes(2, {0, 0, 1});
     two.form->Timer1_Timer();
     QCOMPARE(two.navigated(), QStringList{kThree[1]});
-    QCOMPARE(two.form->vLastPick, std::optional<int>(1));
+    QCOMPARE(two.form->monitor().vLastPick, std::optional<int>(1));
 }
 
 void TstTimerTick::lastPickSurvivesRestart() {
@@ -185,14 +185,14 @@ void TstTimerTick::oneEntryListStopsWithMessage() {
     QVERIFY(rig.stopped());
     QVERIFY(rig.navigated().isEmpty());
     QVERIFY(rig.history().isEmpty());
-    QCOMPARE(rig.form->lPeriodTicks, 5);
-    QCOMPARE(rig.form->lCountdown, 5);
+    QCOMPARE(rig.form->monitor().lPeriodTicks, 5);
+    QCOMPARE(rig.form->monitor().lCountdown, 5);
     QCOMPARE(rig.form->Label3->text(), QStringLiteral("min0"));
 }
 
 void TstTimerTick::oneEntryListShownOnceAfterOtherPick() {
     Rig rig({QStringLiteral("http://only.invalid/")});
-    rig.form->vLastPick = 2;
+    rig.form->monitor().vLastPick = 2;
     rig.start(QStringLiteral("10 sec"));
     rig.form->Timer1_Timer();
     QCOMPARE(rig.navigated(), QStringList{QStringLiteral("http://only.invalid/")});
@@ -227,8 +227,8 @@ void TstTimerTick::emptyListAfterEarlierPickStopsSilently() {
     QVERIFY(rig.stopped());
     QVERIFY(rig.fakes.messages.shown.isEmpty());
     QCOMPARE(rig.navigated().size(), 1);
-    QCOMPARE(rig.form->lPeriodTicks, 0); // "10 sec" reloads 0; kept as it was
-    QCOMPARE(rig.form->vLastPick, std::optional<int>(1));
+    QCOMPARE(rig.form->monitor().lPeriodTicks, 0); // "10 sec" reloads 0; kept as it was
+    QCOMPARE(rig.form->monitor().vLastPick, std::optional<int>(1));
 }
 
 void TstTimerTick::emptyEntryIsRememberedButNotShown() {
@@ -236,9 +236,9 @@ void TstTimerTick::emptyEntryIsRememberedButNotShown() {
     rig.start(QStringLiteral("10 sec"));
     rig.drawIndexes(3, {1});
     rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->vLastPick, std::optional<int>(1));
+    QCOMPARE(rig.form->monitor().vLastPick, std::optional<int>(1));
     QCOMPARE(rig.form->Combo2->currentIndex(), 1);
-    QVERIFY(rig.form->sCurrentUrl.isEmpty());
+    QVERIFY(rig.form->monitor().sCurrentUrl.isEmpty());
     QVERIFY(rig.navigated().isEmpty());
     QVERIFY(rig.history().isEmpty());
     QVERIFY(!rig.stopped());
@@ -254,8 +254,8 @@ void TstTimerTick::failingBrowserStopsMonitorSilently() {
     QVERIFY(rig.stopped());
     QVERIFY(!rig.form->Timer1->isTicking());
     QVERIFY(rig.fakes.messages.shown.isEmpty());
-    QCOMPARE(rig.form->lPeriodTicks, 5);
-    QCOMPARE(rig.form->lCountdown, 5);
+    QCOMPARE(rig.form->monitor().lPeriodTicks, 5);
+    QCOMPARE(rig.form->monitor().lCountdown, 5);
     QCOMPARE(rig.form->Label3->text(), QStringLiteral("min0"));
 }
 
@@ -283,12 +283,12 @@ void TstTimerTick::busyPeriodEndLeavesEverythingAlone() {
     Rig rig(kThree);
     rig.form->Text1->setText(QStringLiteral("http://single.invalid/"));
     rig.start(QStringLiteral("10 sec"));
-    rig.form->bBusy = true;
+    rig.form->monitor().bBusy = true;
     rig.form->Timer1_Timer();
     QVERIFY(rig.navigated().isEmpty());
     QVERIFY(rig.history().isEmpty());
     QVERIFY(rig.nothingScanned());
-    QVERIFY(rig.form->bBusy);
+    QVERIFY(rig.form->monitor().bBusy);
     QVERIFY(!rig.stopped());
     QVERIFY(rig.fakes.messages.shown.isEmpty());
 }

@@ -359,7 +359,7 @@ private slots:
         QVERIFY(f.Option1->isChecked() && f.Text1->text().isEmpty());
         for (double draw : {0.9, 0.1, 0.6}) {
             fp_->draws.push_back(draw);
-            f.lCountdown = 0;
+            f.monitor().lCountdown = 0;
             f.Timer1_Timer();
         }
         QCOMPARE(fp_->browser.navigated, (QStringList{"new2", "new1", "new2"}));

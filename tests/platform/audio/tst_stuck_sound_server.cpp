@@ -151,11 +151,11 @@ void TestStuckSoundServer::windowGoesOnWhileTheAlertHangs() {
         clock.restart();
         emit form.Timer1->timeout();
         QVERIFY2(clock.elapsed() < kPromptMs, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(form.sLastPageText, QString::fromLatin1(body));
+        QCOMPARE(form.monitor().sLastPageText, QString::fromLatin1(body));
     }
     QCOMPARE(fakes.browser.navigated.mid(fakes.browser.navigated.size() - 2),
              (QStringList{web.url("/page"), web.url("/page")}));
-    QVERIFY(!form.bBusy);
+    QVERIFY(!form.monitor().bBusy);
     const int ticksAfterScans = ticks;
     QTRY_VERIFY(ticks >= ticksAfterScans + 25);
     QCOMPARE(media.playing(), 3); // none is over: all still wait on the sound system

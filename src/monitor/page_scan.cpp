@@ -1,9 +1,8 @@
-#include "mainwindow/form1.h"
-
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
+#include "monitor/monitor_view.h"
+#include "monitor/period_monitor.h"
+#include "platform/event_pump.h"
+#include "platform/message_boxes.h"
+#include "platform/window_alerts.h"
 
 namespace {
 
@@ -17,19 +16,17 @@ const QString kSourceToken = QStringLiteral("SRC=\"");
 
 } // namespace
 
-void Form1::ScanPage() {
+void PeriodMonitor::ScanPage() {
+    EventPump& events = services_.events;
     // Any failure but a failed download ends the scan silently; the tick
     // goes on with the address box and the browser.
     try {
-        lstReferences->clear();
-        lstReferences->addItem(Text1->text());
-        txtRawHTML->clear();
-        List3->clear();
-        List4->clear();
-        for (int i = 0; i < lstReferences->count(); ++i) {
-            platform_.events->processEvents();
-            lstReferences->setCurrentRow(i);
-            const QString url = lstReferences->item(i)->text();
+        view_.resetScanLists(view_.singleUrl());
+        // Only single mode scans, so the reference list holds one row, the
+        // URL box's address; it is walked as the list it is all the same.
+        for (int i = 0; i < view_.referenceCount(); ++i) {
+            events.processEvents();
+            const QString url = view_.selectReference(i);
             colLinks = KeyedCollection();
             colSources = KeyedCollection();
             if (!url.isEmpty()) {
@@ -39,12 +36,11 @@ void Form1::ScanPage() {
                     net.ParseHTML(kSourceToken, colSources);
                     CheckForUpdate();
                 } else {
-                    platform_.messages->show(QStringLiteral("Error: ") + net.GetLastError(),
-                                             kAppTitle);
+                    services_.messages.show(QStringLiteral("Error: ") + net.GetLastError(),
+                                            kAppTitle);
                 }
             }
-            lstReferences->update();
-            platform_.events->processEvents();
+            events.processEvents();
         }
     } catch (...) {
     }
@@ -52,7 +48,7 @@ void Form1::ScanPage() {
 
 // Only lengths are compared: pages that carry a clock or a counter in their
 // text keep their length and must not ring the alert.
-void Form1::CheckForUpdate() {
+void PeriodMonitor::CheckForUpdate() {
     try {
         // Only the head is converted: a page of hundreds of megabytes must
         // not be copied whole to keep 60000 characters of it.
@@ -62,9 +58,9 @@ void Form1::CheckForUpdate() {
         sLastPageText = vPageText;
         // The sound may be off or muted and the window covered: the taskbar
         // entry shows the change until the user comes back.
-        platform_.alerts->alert(*this);
-        if (Check1->isChecked())
-            sound_.play();
+        services_.alerts.alert(view_.alertedWindow());
+        if (view_.soundWanted())
+            view_.playSound();
     } catch (...) {
     }
 }

@@ -1,5 +1,6 @@
 #include "qt_platform.h"
 
+#include "mainwindow/start_page.h"
 #include "platform/audio/qt_media_service.h"
 #include "platform/browser/qt_web_browser.h"
 #include "platform/desktop/clock_seeded_random.h"
@@ -12,21 +13,10 @@
 #include "platform/desktop/qt_window_frames.h"
 #include "platform/internet/curl_internet.h"
 
-#include <QDir>
-
-namespace {
-
-// Home is the start page the window opens with.
-QString startPage(const ProgramInfo& program) {
-    return program.folder() + QDir::separator() + QStringLiteral("start.htm");
-}
-
-} // namespace
-
 struct QtPlatform::Services {
     QtProgramInfo program;
     CurlInternet internet;
-    QtWebBrowser browser{startPage(program)};
+    QtWebBrowser browser{startPagePath(program)}; // Home is the start page
     QtMediaService media;
     QtShortPathService shortPath;
     QtMessageBoxes messages;

@@ -18,6 +18,13 @@ constexpr std::array<IntervalRow, 9> kRows{{
 
 } // namespace
 
+QStringList intervalCaptions() {
+    QStringList captions;
+    for (const IntervalRow& row : kRows)
+        captions.append(QString::fromLatin1(row.caption));
+    return captions;
+}
+
 std::optional<IntervalRow> findInterval(const QString& caption) {
     for (const IntervalRow& row : kRows)
         if (caption == QLatin1String(row.caption))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -13,5 +14,7 @@ struct IntervalRow {
     std::int32_t reloadTicks;
 };
 
+// Every row's caption, in the order the interval box lists them.
+QStringList intervalCaptions();
 // The row whose caption equals `caption` exactly, case included.
 std::optional<IntervalRow> findInterval(const QString& caption);

@@ -36,7 +36,7 @@ T* make(QWidget* parent, const char* name, float l, float t, float w, float h) {
 Form3::Form3(ShortPathService& shortPath, MessageBoxes& messages, QString& waveFile,
              QWidget* parent)
     : QWidget(parent), shortPath_(shortPath), messages_(messages), waveFile_(waveFile) {
-    exposeWindowsToAssistiveTools();
+    exposeWindowToAssistiveTools("Form3");
     setObjectName(QStringLiteral("Form3"));
     // A window of its own even with a parent: a fixed tool window that only
     // offers to close.

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QByteArrayList>
 
 namespace {
 
@@ -14,9 +15,21 @@ bool unseen(const QObject* object) {
     return false;
 }
 
+// The class names of the program's windows; only the main thread asks.
+QByteArrayList& windowClasses() {
+    static QByteArrayList classes;
+    return classes;
+}
+
+bool isProgramWindow(const QObject* window) {
+    for (const QByteArray& name : windowClasses())
+        if (window->inherits(name.constData()))
+            return true;
+    return false;
+}
+
 bool inProgramWindow(const QWidget* widget) {
-    const QWidget* window = widget->window();
-    return window->inherits("Form1") || window->inherits("Form3");
+    return isProgramWindow(widget->window());
 }
 
 // Stands for a widget no tool may see. Qt hands on no event of an object whose
@@ -54,8 +67,7 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
         return nullptr;
     if (unseen(widget))
         return new Unseen(widget);
-    if (widget->isWindow() &&
-        (className == QLatin1String("Form1") || className == QLatin1String("Form3")))
+    if (widget->isWindow() && windowClasses().contains(className.toLatin1()))
         return new SeenChildren(widget, QAccessible::Window);
     if (!widget->isWindow() && widget->metaObject() == &QWidget::staticMetaObject &&
         inProgramWindow(widget))
@@ -65,12 +77,14 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
 
 } // namespace
 
-void exposeWindowsToAssistiveTools() {
+void exposeWindowToAssistiveTools(const char* className) {
     static const bool installed = [] {
         QAccessible::installFactory(interfaceFor);
         return true;
     }();
     (void)installed;
+    if (!windowClasses().contains(className))
+        windowClasses().append(className);
 }
 
 void keepFromAssistiveTools(QWidget* widget) {

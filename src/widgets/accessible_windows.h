@@ -2,10 +2,10 @@
 
 #include <QWidget>
 
-// Assistive tools see the program's windows as windows (frames), with their
-// titles, rather than as anonymous panes: a plain widget window would
-// otherwise be announced as a filler.
-void exposeWindowsToAssistiveTools();
+// Assistive tools see the program's windows of class `className` as windows
+// (frames), with their titles, rather than as anonymous panes: a plain widget
+// window would otherwise be announced as a filler.
+void exposeWindowToAssistiveTools(const char* className);
 
 // Keeps `widget` and everything inside it away from assistive tools: left out
 // of the windows' children, and raising no events.

@@ -56,7 +56,6 @@ QPixmap drawImage(const QString& key) {
 } // namespace
 
 ImageList::ImageList(QObject* parent) : QObject(parent) {
-    keys_ = {"Back", "Forward", "Stop", "Refresh", "Home", "Search"};
-    for (const QString& key : keys_)
-        icons_.emplace_back(drawImage(key));
+    for (const char* key : kKeys)
+        icons_.emplace_back(drawImage(QString::fromLatin1(key)));
 }

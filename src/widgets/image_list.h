@@ -2,9 +2,8 @@
 
 #include <QIcon>
 #include <QObject>
-#include <QString>
-#include <QStringList>
 
+#include <array>
 #include <vector>
 
 // The toolbar's image list: six keyed 24 x 24 navigation images.
@@ -13,13 +12,14 @@ class ImageList : public QObject {
 public:
     explicit ImageList(QObject* parent = nullptr);
 
+    // The images' keys in their order, which the toolbar's buttons carry too.
+    static constexpr std::array<const char*, 6> kKeys{"Back",    "Forward", "Stop",
+                                                      "Refresh", "Home",    "Search"};
     static constexpr int kImageSize = 24;
     int count() const { return static_cast<int>(icons_.size()); }
     // 1-based, as the toolbar buttons refer to them.
     QIcon image(int index) const { return icons_.at(static_cast<size_t>(index - 1)); }
-    const QStringList& keys() const { return keys_; }
 
 private:
-    QStringList keys_;
     std::vector<QIcon> icons_;
 };

@@ -1,4 +1,9 @@
 #pragma once
 
+// The program's name and version as the build gives them (VIGILO_VERSION):
+// the window's caption once a page load is stopped, and the title of a box
+// that reports an unexpected failure.
+inline constexpr const char* kProgramTitle = "Vigilo " VIGILO_VERSION;
 // The window's caption at start and the credit label's text.
-inline constexpr const char* kCreditLine = "Vigilo 1.0 - the Vigilo project - vigilo@example.org";
+inline constexpr const char* kCreditLine =
+    "Vigilo " VIGILO_VERSION " - the Vigilo project - vigilo@example.org";

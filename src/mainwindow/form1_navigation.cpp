@@ -1,5 +1,7 @@
 #include "mainwindow/form1.h"
 
+#include "mainwindow/credits.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
@@ -8,7 +10,7 @@
 
 namespace {
 
-const QString kStoppedCaption = QStringLiteral("Vigilo 1.0");
+const QString kStoppedCaption = QString::fromLatin1(kProgramTitle);
 
 // "<< Browse" and the address box leave a failing request uncaught, but an
 // exception must not leave a Qt slot: it is reported here the way an

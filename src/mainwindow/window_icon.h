@@ -2,6 +2,7 @@
 
 #include <QIcon>
 
-// The window's own icon: an eye, drawn at each of these sizes.
-inline constexpr int kWindowIconSizes[] = {16, 32, 48, 64, 128, 256};
+// The window's own icon: an eye, drawn at each of the sizes the build names
+// (VIGILO_ICON_SIZES), which the install also puts in the desktop's theme.
+inline constexpr int kWindowIconSizes[] = {VIGILO_ICON_SIZES};
 QIcon vigiloWindowIcon();

@@ -1,15 +1,12 @@
 #include "mainwindow/form1.h"
+#include "platform/browser/web_engine_sandbox.h"
 #include "platform/desktop/qt_message_boxes.h"
 #include "qt_platform.h"
 
 #include <QApplication>
 
-#include <unistd.h>
-
 int main(int argc, char** argv) {
-    // The web engine's sandbox refuses to run as root.
-    if (geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    allowWebEngineAsRoot();
     // Pages reach screen readers only with the engine's accessibility on.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
         qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");

@@ -2,6 +2,7 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
 #include "platform/browser/qt_web_browser.h"
+#include "platform/browser/web_engine_sandbox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,8 +19,6 @@
 #include <QtTest>
 
 #include <memory>
-
-#include <unistd.h>
 
 namespace {
 
@@ -153,10 +152,8 @@ private slots:
     // outside through the engine's remote debugging port) and stays up until
     // it is told to go.
     void executableStartsAndStaysUp() {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (geteuid() == 0)
-            env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-        DebuggedProgram vigilo(env);
+        // Started with this process's environment, sandbox switch included.
+        DebuggedProgram vigilo(QProcessEnvironment::systemEnvironment());
         // The start page is found beside the executable, not in the working folder.
         QVERIFY(vigilo.start(binDir() + QStringLiteral("/vigilo"), {}, QDir::tempPath()));
         QTRY_VERIFY2_WITH_TIMEOUT(vigilo.engineStarted(), vigilo.output().constData(),
@@ -170,8 +167,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    if (geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    allowWebEngineAsRoot();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TstRealProgram test;

@@ -9,6 +9,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFOR
   echo "  apt-get install -y xvfb && xvfb-run -a $build/bin/vigilo" >&2
   exit 1
 fi
-# The browser's sandbox refuses to run as root.
-[ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 exec "$build/bin/vigilo"

@@ -15,11 +15,12 @@ constexpr qsizetype kEventStride = 4 * 1024 * 1024;
 
 // What a byte after a token does to its value.
 enum Stop : unsigned char { kTaken = 0, kEnds = 1, kDropped = 2 };
+using Stops = std::array<Stop, 256>;
 
 // A delimiter ends a value in either letter case; a tab or a line break that
 // is no delimiter is dropped from it.
-std::array<Stop, 256> stopsFor(const QString& delimiters) {
-    std::array<Stop, 256> stops{};
+Stops stopsFor(const QString& delimiters) {
+    Stops stops{};
     for (int c = 9; c <= 13; ++c)
         stops[c] = kDropped;
     for (QChar d : delimiters) {
@@ -31,6 +32,28 @@ std::array<Stop, 256> stopsFor(const QString& delimiters) {
     return stops;
 }
 
+// Where the value from `begin` ends: at its delimiter or at the page's end.
+// Notes whether a tab or a line break lies inside it.
+qsizetype valueEnd(const char* page, qsizetype size, qsizetype begin, const Stops& stops,
+                   bool& dropped) {
+    auto stopAt = [&](qsizetype i) { return stops[static_cast<unsigned char>(page[i])]; };
+    for (qsizetype end = begin;; ++end) {
+        // Eight bytes at a time while none of them stops the value.
+        for (; end + 8 <= size; end += 8) {
+            unsigned any = 0;
+            for (int k = 0; k < 8; ++k)
+                any |= stopAt(end + k);
+            if (any != 0)
+                break;
+        }
+        while (end < size && stopAt(end) == kTaken)
+            ++end;
+        if (end == size || stopAt(end) == kEnds)
+            return end;
+        dropped = true;
+    }
+}
+
 // A token found in the page's bytes in any letter case.
 class TokenSearch {
 public:
@@ -40,18 +63,16 @@ public:
                 matchable_ = false; // no run of Latin-1 bytes can be it
                 return;
             }
-            folded_.append(kLatin1Folded[c.unicode()]);
+            bytes_.append(static_cast<char>(c.unicode()));
+            otherCase_.append(static_cast<char>(kLatin1OtherCase[c.unicode()]));
         }
         // Candidates come from memchr on a byte without another letter case,
         // best one that ordinary markup holds rarely ('=' of an attribute).
         for (bool rareOnly : {true, false})
-            for (qsizetype i = 0; i < size_ && anchor_ < 0; ++i) {
-                const auto c = static_cast<unsigned char>(token[i].unicode());
-                if (kLatin1OtherCase[c] == c && (!rareOnly || !std::strchr(" \"'<>/.\t\n\r", c))) {
+            for (qsizetype i = 0; i < size_ && anchor_ < 0; ++i)
+                if (bytes_[i] == otherCase_[i] &&
+                    (!rareOnly || !std::strchr(" \"'<>/.\t\n\r", bytes_[i])))
                     anchor_ = i;
-                    anchorByte_ = c;
-                }
-            }
     }
 
     qsizetype size() const { return size_; }
@@ -68,7 +89,8 @@ public:
             return -1;
         }
         for (qsizetype at = from; at <= last; ++at) {
-            const void* hit = std::memchr(page + at + anchor_, anchorByte_, size_t(last - at + 1));
+            const void* hit =
+                std::memchr(page + at + anchor_, bytes_[anchor_], size_t(last - at + 1));
             if (!hit)
                 return -1;
             at = static_cast<const char*>(hit) - page - anchor_;
@@ -81,16 +103,16 @@ public:
 private:
     bool matchesAt(const char* at) const {
         for (qsizetype i = 0; i < size_; ++i)
-            if (kLatin1Folded[static_cast<unsigned char>(at[i])] != folded_[i])
+            if (at[i] != bytes_[i] && at[i] != otherCase_[i])
                 return false;
         return true;
     }
 
     qsizetype size_;
-    QList<char16_t> folded_;
+    QByteArray bytes_;     // the token's characters as bytes
+    QByteArray otherCase_; // each in its other letter case, if it has one
     bool matchable_ = true;
     qsizetype anchor_ = -1;
-    unsigned char anchorByte_ = 0;
 };
 
 } // namespace
@@ -102,7 +124,7 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
     bool result = false;
     if (sRawHTML.size() > sToken.size()) {
         // An empty set would end no value at all; the default set is meant.
-        const std::array<Stop, 256> stops =
+        const Stops stops =
             stopsFor(vDelimiter && !vDelimiter->isEmpty() ? *vDelimiter : kDefaultDelimiters);
         const TokenSearch token(sToken);
         // The page is held by value: events let run during the scan may
@@ -110,20 +132,11 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         const QByteArray page = sRawHTML;
         const char* data = page.constData();
         const qsizetype size = page.size();
-        auto stopAt = [&](qsizetype i) { return stops[static_cast<unsigned char>(data[i])]; };
         qsizetype nextEvents = kEventStride;
         for (qsizetype at = token.find(data, size, 0); at >= 0;) {
             const qsizetype begin = at + token.size();
-            qsizetype end = begin;
             bool dropped = false;
-            for (;;) {
-                while (end < size && stopAt(end) == kTaken)
-                    ++end;
-                if (end == size || stopAt(end) == kEnds)
-                    break;
-                dropped = true;
-                ++end;
-            }
+            const qsizetype end = valueEnd(data, size, begin, stops, dropped);
             try {
                 const QByteArrayView value(data + begin, end - begin);
                 const QByteArray stripped = dropped ? StripControlChars(value) : QByteArray();

@@ -7,8 +7,7 @@
 
 // An ordered collection of texts, each stored under a text key. Keys are
 // unique without regard to letter case (as QString::toCaseFolded sees it);
-// adding under a key that is already present fails and changes nothing. Qt
-// seeds its hash afresh in each process, so no page can make its keys collide.
+// adding under a key that is already present fails and changes nothing.
 class KeyedCollection {
 public:
     // Returns false, changing nothing, when the key is already present.
@@ -23,8 +22,19 @@ public:
     QStringList items() const { return items_; }
 
 private:
-    bool insert(const QString& item, const QString& folded);
+    // A folded key and its hash, taken once: the set compares and rehashes by
+    // the number and reads a key's text only where two numbers agree.
+    struct Key {
+        QString folded;
+        size_t hash;
+        friend bool operator==(const Key& a, const Key& b) {
+            return a.hash == b.hash && a.folded == b.folded;
+        }
+        friend size_t qHash(const Key& key, size_t) { return key.hash; }
+    };
+    static Key keyOf(const QString& folded);
+    bool insert(const QString& item, const Key& key);
 
-    QStringList items_;  // in insertion order
-    QSet<QString> keys_; // folded
+    QStringList items_; // in insertion order
+    QSet<Key> keys_;
 };

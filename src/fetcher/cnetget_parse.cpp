@@ -1,6 +1,7 @@
 #include "fetcher/cnetget.h"
 #include "fetcher/latin1_case.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -12,6 +13,12 @@ const QString kDefaultDelimiters = QStringLiteral("\">?#");
 // The scan lets the window's events run each time it has gone this far, so
 // that a page of hundreds of megabytes holds the window only briefly.
 constexpr qsizetype kEventStride = 4 * 1024 * 1024;
+
+// A page of markup holds a link or a source every few hundred bytes, many of
+// them the same; room for that many spares the set most of its growing.
+qsizetype expectedValues(qsizetype pageSize) {
+    return std::min<qsizetype>(pageSize / 256, qsizetype{1} << 13);
+}
 
 // What a byte after a token does to its value.
 enum Stop : unsigned char { kTaken = 0, kEnds = 1, kDropped = 2 };
@@ -132,6 +139,11 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         const QByteArray page = sRawHTML;
         const char* data = page.constData();
         const qsizetype size = page.size();
+        try {
+            colItems.reserve(colItems.count() + expectedValues(size));
+        } catch (...) {
+            // Without the room the adds still work, growing as they go.
+        }
         qsizetype nextEvents = kEventStride;
         for (qsizetype at = token.find(data, size, 0); at >= 0;) {
             const qsizetype begin = at + token.size();

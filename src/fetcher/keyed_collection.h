@@ -16,6 +16,9 @@ public:
     // a text that is not present yet.
     bool addLatin1(QByteArrayView text);
     bool containsKey(const QString& key) const;
+    // Room for this many keys in all, so that adding up to it does not grow
+    // the set.
+    void reserve(qsizetype total) { keys_.reserve(total); }
     qsizetype count() const { return items_.size(); }
     // 0-based, in insertion order.
     QString item(qsizetype index) const { return items_.at(index); }

@@ -82,6 +82,8 @@ private slots:
         Reference reference;
         std::mt19937 random(7);
         for (int i = 0; i < 4000; ++i) {
+            if (i == 2000)
+                collection.reserve(4000); // room taken mid-way changes nothing
             const QString key = variant(kBases[random() % kBases.size()], random);
             const QString item = QStringLiteral("item %1").arg(i);
             QCOMPARE(collection.add(item, key), reference.add(item, key));

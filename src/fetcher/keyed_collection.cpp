@@ -25,7 +25,8 @@ size_t hashOf(QStringView text) {
         hash = qHash(word ^ hash, seed);
     }
     quint64 last = 0;
-    std::memcpy(&last, chars + i, size_t(size - i) * sizeof(char16_t));
+    if (i < size)
+        std::memcpy(&last, chars + i, size_t(size - i) * sizeof(char16_t));
     return qHash(last ^ hash, seed);
 }
 

@@ -1,21 +1,126 @@
-#include "fetcher/byte_token_scanner.h"
 #include "fetcher/cnetget.h"
+#include "fetcher/latin1_case.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
 // Ends a value: the double quote, '>', '?' and '#'.
 const QString kDefaultDelimiters = QStringLiteral("\">?#");
 
-// A page of markup holds a link or a source every few hundred bytes; room
-// for that many values spares the collection most of its growing. A larger
-// page repeats most of its values, and a large index would only fill the
-// cache, so past a few thousand the index grows as it needs to.
+// The scan lets the window's events run each time it has gone this far, so
+// that a page of hundreds of megabytes holds the window only briefly.
+constexpr qsizetype kEventStride = 4 * 1024 * 1024;
+
+// A page of markup holds a link or a source every few hundred bytes, many of
+// them the same; room for that many spares the set most of its growing.
 qsizetype expectedValues(qsizetype pageSize) {
     return std::min<qsizetype>(pageSize / 256, qsizetype{1} << 13);
 }
+
+// What a byte after a token does to its value.
+enum Stop : unsigned char { kTaken = 0, kEnds = 1, kDropped = 2 };
+using Stops = std::array<Stop, 256>;
+
+// A delimiter ends a value in either letter case; a tab or a line break that
+// is no delimiter is dropped from it.
+Stops stopsFor(const QString& delimiters) {
+    Stops stops{};
+    for (int c = 9; c <= 13; ++c)
+        stops[c] = kDropped;
+    for (QChar d : delimiters) {
+        if (d.unicode() > 0xFF)
+            continue; // no byte of the page can be it
+        stops[d.unicode()] = kEnds;
+        stops[kLatin1OtherCase[d.unicode()]] = kEnds;
+    }
+    return stops;
+}
+
+// Where the value from `begin` ends: at its delimiter or at the page's end.
+// Notes whether a tab or a line break lies inside it.
+qsizetype valueEnd(const char* page, qsizetype size, qsizetype begin, const Stops& stops,
+                   bool& dropped) {
+    auto stopAt = [&](qsizetype i) { return stops[static_cast<unsigned char>(page[i])]; };
+    for (qsizetype end = begin;; ++end) {
+        // Eight bytes at a time while none of them stops the value.
+        for (; end + 8 <= size; end += 8) {
+            unsigned any = 0;
+            for (int k = 0; k < 8; ++k)
+                any |= stopAt(end + k);
+            if (any != 0)
+                break;
+        }
+        while (end < size && stopAt(end) == kTaken)
+            ++end;
+        if (end == size || stopAt(end) == kEnds)
+            return end;
+        dropped = true;
+    }
+}
+
+// A token found in the page's bytes in any letter case.
+class TokenSearch {
+public:
+    explicit TokenSearch(const QString& token) : size_(token.size()) {
+        for (QChar c : token) {
+            if (c.unicode() > 0xFF) {
+                matchable_ = false; // no run of Latin-1 bytes can be it
+                return;
+            }
+            bytes_.append(static_cast<char>(c.unicode()));
+            otherCase_.append(static_cast<char>(kLatin1OtherCase[c.unicode()]));
+        }
+        // Candidates come from memchr on a byte without another letter case,
+        // best one that ordinary markup holds rarely ('=' of an attribute).
+        for (bool rareOnly : {true, false})
+            for (qsizetype i = 0; i < size_ && anchor_ < 0; ++i)
+                if (bytes_[i] == otherCase_[i] &&
+                    (!rareOnly || !std::strchr(" \"'<>/.\t\n\r", bytes_[i])))
+                    anchor_ = i;
+    }
+
+    qsizetype size() const { return size_; }
+
+    // Where the token next starts at or after `from`, or -1.
+    qsizetype find(const char* page, qsizetype pageSize, qsizetype from) const {
+        const qsizetype last = pageSize - size_;
+        if (!matchable_ || from > last)
+            return -1;
+        if (anchor_ < 0) {
+            for (qsizetype at = from; at <= last; ++at)
+                if (matchesAt(page + at))
+                    return at;
+            return -1;
+        }
+        for (qsizetype at = from; at <= last; ++at) {
+            const void* hit =
+                std::memchr(page + at + anchor_, bytes_[anchor_], size_t(last - at + 1));
+            if (!hit)
+                return -1;
+            at = static_cast<const char*>(hit) - page - anchor_;
+            if (matchesAt(page + at))
+                return at;
+        }
+        return -1;
+    }
+
+private:
+    bool matchesAt(const char* at) const {
+        for (qsizetype i = 0; i < size_; ++i)
+            if (at[i] != bytes_[i] && at[i] != otherCase_[i])
+                return false;
+        return true;
+    }
+
+    qsizetype size_;
+    QByteArray bytes_;     // the token's characters as bytes
+    QByteArray otherCase_; // each in its other letter case, if it has one
+    bool matchable_ = true;
+    qsizetype anchor_ = -1;
+};
 
 } // namespace
 
@@ -26,10 +131,10 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
     bool result = false;
     if (sRawHTML.size() > sToken.size()) {
         // An empty set would end no value at all; the default set is meant.
-        const QString delimiters =
-            vDelimiter && !vDelimiter->isEmpty() ? *vDelimiter : kDefaultDelimiters;
-        const ByteTokenScanner scanner(sToken, delimiters);
-        // The page is held by value: an event during a status update may
+        const Stops stops =
+            stopsFor(vDelimiter && !vDelimiter->isEmpty() ? *vDelimiter : kDefaultDelimiters);
+        const TokenSearch token(sToken);
+        // The page is held by value: events let run during the scan may
         // replace the field, never the text being scanned.
         const QByteArray page = sRawHTML;
         const char* data = page.constData();
@@ -39,45 +144,29 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         } catch (...) {
             // Without the room the adds still work, growing as they go.
         }
-        // Values come a run at a time from the block search; each is added
-        // straight from the page's bytes, and only one holding a tab or a line
-        // break is copied first.
-        constexpr int kRun = 64;
-        std::array<ByteTokenScanner::Value, kRun> found;
-        for (qsizetype from = 0; from >= 0;) {
-            const int count =
-                scanner.findValues(data, size, from, found.data(), int(found.size()), &from);
-            // The plain values' hashes are taken together, then each is added.
-            std::array<const unsigned char*, kRun> texts;
-            std::array<size_t, kRun> sizes;
-            std::array<FoldedAsciiHash, kRun> hashes;
-            int plain = 0;
-            for (int i = 0; i < count; ++i)
-                if (!found[i].controls && found[i].end > found[i].begin) {
-                    texts[plain] = reinterpret_cast<const unsigned char*>(data + found[i].begin);
-                    sizes[plain++] = static_cast<size_t>(found[i].end - found[i].begin);
-                }
-            colItems.prepareLatin1(texts.data(), sizes.data(), plain, hashes.data());
-            for (int i = 0; i < plain; ++i)
-                colItems.prefetch(hashes[i]);
-            plain = 0;
-            for (int i = 0; i < count; ++i) {
-                const ByteTokenScanner::Value& value = found[i];
-                const qsizetype length = value.end - value.begin;
-                try {
-                    if (!value.controls) {
-                        if (length > 0)
-                            colItems.addLatin1(data + value.begin, length, hashes[plain++]);
-                    } else {
-                        const QByteArray item =
-                            StripControlChars(QByteArrayView(data + value.begin, length));
-                        if (!item.isEmpty())
-                            colItems.addLatin1(item.constData(), item.size());
-                    }
-                } catch (...) {
-                    // One value that cannot be taken does not end the scan.
-                }
+        qsizetype nextEvents = kEventStride;
+        for (qsizetype at = token.find(data, size, 0); at >= 0;) {
+            const qsizetype begin = at + token.size();
+            bool dropped = false;
+            const qsizetype end = valueEnd(data, size, begin, stops, dropped);
+            try {
+                const QByteArrayView value(data + begin, end - begin);
+                const QByteArray stripped = dropped ? StripControlChars(value) : QByteArray();
+                const QByteArrayView item = dropped ? QByteArrayView(stripped) : value;
+                if (!item.isEmpty())
+                    colItems.addLatin1(item);
+            } catch (...) {
+                // One value that cannot be taken does not end the scan.
             }
+            if (end >= nextEvents && !bTerminating_) {
+                try {
+                    events_.processEvents();
+                } catch (...) {
+                }
+                nextEvents = end + kEventStride;
+            }
+            // The search resumes after the delimiter, never inside the value.
+            at = end < size ? token.find(data, size, end + 1) : -1;
         }
         result = true;
     }

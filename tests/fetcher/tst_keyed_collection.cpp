@@ -1,5 +1,5 @@
 #include "fetcher/keyed_collection.h"
-#include "fetcher/keyed_hash.h"
+#include "fetcher/latin1_case.h"
 
 #include <QSet>
 #include <QtTest>
@@ -21,13 +21,6 @@ struct Reference {
         return true;
     }
 };
-
-quint64 sameForAll(const unsigned char*, size_t) {
-    return 42;
-}
-quint64 byLengthOnly(const unsigned char*, size_t size) {
-    return size;
-}
 
 // Keys whose folding is easy to get wrong: letters outside ASCII, the micro
 // sign (which folds out of Latin-1, as the Greek letters beside it do), the
@@ -83,24 +76,14 @@ private slots:
     }
 
     // Thousands of adds of generated keys, each answered as the plain
-    // collection answers it, under the real hash and under hashes where all
-    // keys, or all keys of one length, collide.
-    void behavesLikeThePlainCollection_data() {
-        QTest::addColumn<int>("hash");
-        QTest::newRow("keyed") << 0;
-        QTest::newRow("all collide") << 1;
-        QTest::newRow("same length collides") << 2;
-    }
+    // collection answers it.
     void behavesLikeThePlainCollection() {
-        QFETCH(int, hash);
-        const KeyedCollection::KeyHash hashes[] = {nullptr, sameForAll, byLengthOnly};
-        KeyedCollection collection(hashes[hash]);
+        KeyedCollection collection;
         Reference reference;
         std::mt19937 random(7);
-        const int adds = hash == 1 ? 800 : 4000;
-        for (int i = 0; i < adds; ++i) {
-            if (i == adds / 2)
-                collection.reserve(adds); // room taken mid-way changes nothing
+        for (int i = 0; i < 4000; ++i) {
+            if (i == 2000)
+                collection.reserve(4000); // room taken mid-way changes nothing
             const QString key = variant(kBases[random() % kBases.size()], random);
             const QString item = QStringLiteral("item %1").arg(i);
             QCOMPARE(collection.add(item, key), reference.add(item, key));
@@ -116,15 +99,12 @@ private slots:
     // texts added as strings: every letter case and length around the word
     // size, accented letters, the micro sign and the sharp s, mixed with
     // texts beyond Latin-1 added as strings.
-    void latin1BytesActAsStrings_data() { behavesLikeThePlainCollection_data(); }
     void latin1BytesActAsStrings() {
-        QFETCH(int, hash);
-        const KeyedCollection::KeyHash hashes[] = {nullptr, sameForAll, byLengthOnly};
-        KeyedCollection collection(hashes[hash]);
+        KeyedCollection collection;
         Reference reference;
         static const QByteArray letters = "aAzZ/.09\xe9\xc9\xb5\xdf\xff\x01 ";
         std::mt19937 random(3);
-        for (int i = 0; i < (hash == 1 ? 600 : 3000); ++i) {
+        for (int i = 0; i < 3000; ++i) {
             if (i % 10 == 0) {
                 const QString wide = variant(kBases[random() % kBases.size()], random);
                 QCOMPARE(collection.add(wide, wide), reference.add(wide, wide));
@@ -136,10 +116,9 @@ private slots:
             for (char& c : text)
                 c = letters[random() % choice];
             const QString expected = QString::fromLatin1(text);
-            QCOMPARE(collection.addLatin1(text.constData(), text.size()),
-                     reference.add(expected, expected));
+            QCOMPARE(collection.addLatin1(text), reference.add(expected, expected));
             // Found again when asked for as a string in other letter cases:
-            // both ways hash alike.
+            // both ways fold alike.
             QString flipped = expected;
             for (QChar& c : flipped)
                 if (c.unicode() < 0x80)
@@ -149,53 +128,15 @@ private slots:
         QCOMPARE(collection.items(), reference.items);
     }
 
-    // The hash reads every byte of a key, and only those, at each length
-    // around the 8-byte words it takes.
-    void hashSeesEveryByteAndNoMore() {
-        unsigned char bytes[48];
-        for (size_t size = 0; size <= 40; ++size) {
-            std::memset(bytes, 'k', sizeof bytes);
-            const quint64 whole = keyedHash(bytes, size);
-            bytes[size] = 'x'; // past the key
-            QCOMPARE(keyedHash(bytes, size), whole);
-            for (size_t i = 0; i < size; ++i) {
-                bytes[i] ^= 1;
-                QVERIFY2(keyedHash(bytes, size) != whole, qPrintable(QString::number(size)));
-                bytes[i] ^= 1;
-            }
-        }
-    }
-
-    // Hashes taken eight at a time equal those taken one by one, whatever
-    // the texts' lengths side by side, their letter case or a byte from 0x80.
-    void batchedHashesEqualSingleOnes() {
-        std::mt19937 random(16);
-        static const QByteArray letters = "aAzZ/.09-_\xe9";
-        for (int round = 0; round < 300; ++round) {
-            const int count = static_cast<int>(random() % 20);
-            std::vector<QByteArray> texts(static_cast<size_t>(count));
-            std::vector<const unsigned char*> pointers;
-            std::vector<size_t> sizes;
-            for (QByteArray& text : texts) {
-                text.resize(static_cast<qsizetype>(random() % (random() % 8 == 0 ? 120 : 41)));
-                const qsizetype choice = random() % 5 == 0 ? letters.size() : letters.size() - 1;
-                for (char& c : text)
-                    c = letters[random() % choice];
-                pointers.push_back(reinterpret_cast<const unsigned char*>(text.constData()));
-                sizes.push_back(static_cast<size_t>(text.size()));
-            }
-            std::vector<FoldedAsciiHash> batched(static_cast<size_t>(count));
-            keyedHashesOfFoldedAscii(pointers.data(), sizes.data(), count, batched.data());
-            for (int i = 0; i < count; ++i) {
-                quint64 hash = 0;
-                bool changed = false;
-                const bool ascii = keyedHashOfFoldedAscii(pointers[i], sizes[i], hash, changed);
-                QCOMPARE(batched[i].ascii, ascii);
-                if (ascii) {
-                    QCOMPARE(batched[i].hash, hash);
-                    QCOMPARE(batched[i].changed, changed);
-                }
-            }
+    // The byte tables fold each Latin-1 character as QString does, and pair
+    // exactly the characters that fold alike.
+    void latin1TablesFoldAsQtFolds() {
+        for (int c = 0; c < 256; ++c) {
+            const QChar folded = QChar(c).toCaseFolded();
+            QCOMPARE(kLatin1Folded[c], folded.unicode());
+            for (int d = 0; d < 256; ++d)
+                if (d != c)
+                    QCOMPARE(kLatin1OtherCase[c] == d, QChar(d).toCaseFolded() == folded);
         }
     }
 

@@ -203,15 +203,25 @@ QString CNetGet::GetRawHTML() const {
     return GetRawHTMLHead(sRawHTML.size());
 }
 
-QString CNetGet::GetRawHTMLHead(qsizetype lMaxChars) const {
+std::pair<qsizetype, qsizetype> CNetGet::rawHTMLBounds() const {
     qsizetype begin = 0;
     qsizetype end = sRawHTML.size();
     while (begin < end && sRawHTML[begin] == ' ')
         ++begin;
     while (end > begin && sRawHTML[end - 1] == ' ')
         --end;
+    return {begin, end};
+}
+
+QString CNetGet::GetRawHTMLHead(qsizetype lMaxChars) const {
+    auto [begin, end] = rawHTMLBounds();
     end = std::min(end, begin + std::max<qsizetype>(lMaxChars, 0));
     return QString::fromLatin1(sRawHTML.constData() + begin, end - begin);
+}
+
+qsizetype CNetGet::GetRawHTMLLength() const {
+    const auto [begin, end] = rawHTMLBounds();
+    return end - begin;
 }
 
 QString CNetGet::GetLastError() const {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 class QObject;
 
@@ -41,10 +42,14 @@ public:
     // The first lMaxChars characters of GetRawHTML, without converting the
     // rest of the page.
     QString GetRawHTMLHead(qsizetype lMaxChars) const;
+    // The length of GetRawHTML, without converting the page.
+    qsizetype GetRawHTMLLength() const;
     QString GetLastError() const;
     void SetUserAgent(const QString& sInUserAgent);
 
 private:
+    // Where GetRawHTML's text lies in sRawHTML: its spaces at either end cut.
+    std::pair<qsizetype, qsizetype> rawHTMLBounds() const;
     void ShowStatus(const QString& text);
     void ShowReadingStatus(std::int32_t lTotalRead);
     void reserveAnnounced(QByteArray& page, InternetHandle url);

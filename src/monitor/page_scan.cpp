@@ -6,8 +6,8 @@
 
 namespace {
 
-// Only this much of a page takes part in the change test.
-constexpr qsizetype kComparedChars = 60000;
+// Only this much of a page's text is kept between scans.
+constexpr qsizetype kKeptChars = 60000;
 
 const QString kAppTitle = QStringLiteral("Vigilo");
 const QString kLinkToken = QStringLiteral("A HREF=\"");
@@ -47,15 +47,19 @@ void PeriodMonitor::ScanPage() {
 }
 
 // Only lengths are compared: pages that carry a clock or a counter in their
-// text keep their length and must not ring the alert.
+// text keep their length and must not ring the alert. The whole page's length
+// counts, or every page past the kept head would look unchanged for ever.
 void PeriodMonitor::CheckForUpdate() {
     try {
-        // Only the head is converted: a page of hundreds of megabytes must
-        // not be copied whole to keep 60000 characters of it.
-        vPageText = netGet().GetRawHTMLHead(kComparedChars);
-        if (vPageText.size() == sLastPageText.size())
+        CNetGet& net = netGet();
+        // Only the head is kept: a page of hundreds of megabytes must not be
+        // copied whole for the length of it. A read never exceeds 2 GiB.
+        vPageText = net.GetRawHTMLHead(kKeptChars);
+        lPageLength = static_cast<std::int32_t>(net.GetRawHTMLLength());
+        if (lPageLength == lLastPageLength)
             return;
         sLastPageText = vPageText;
+        lLastPageLength = lPageLength;
         // The sound may be off or muted and the window covered: the taskbar
         // entry shows the change until the user comes back.
         services_.alerts.alert(view_.alertedWindow());

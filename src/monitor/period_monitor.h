@@ -49,8 +49,8 @@ public:
     void tick();
     // Reads the watched page and runs the change test on it.
     void ScanPage();
-    // The change test: the page's first characters against the text kept
-    // from the last real update.
+    // The change test: the page's length against that of the page of the
+    // last real update.
     void CheckForUpdate();
 
     // The monitor's state: lives as long as the window, never saved.
@@ -62,8 +62,12 @@ public:
     QString sCurrentUrl;
     std::optional<int> vLastPick; // no value compares equal to index 0
     bool bBusy = false;
+    // The page's head and its whole length, and the same of the page of the
+    // last real update: a change of length anywhere in the page counts.
     QString vPageText;
+    std::int32_t lPageLength = 0;
     QString sLastPageText;
+    std::int32_t lLastPageLength = 0;
 
 private:
     CNetGet& netGet(); // creates objNetGet on first use

@@ -14,12 +14,13 @@ private slots:
     void workControlsEmptiedEachScan();
     void sameLengthIsNotReported();
     void surroundingSpacesDoNotCount();
-    void onlyHeadOfLongPageCounts();
+    void wholeLengthOfLongPageCounts();
     void headOfPageWithLongBlankRuns_data();
     void headOfPageWithLongBlankRuns();
     void longPageOffByOneIsReported();
     void emptyPageAfterContentIsChange();
     void untickedSoundStillMovesReference();
+    void soundOffSilencesTheAlert();
     void failedDownloadKeepsReference();
     void brokenOffDownloadIsNoChange_data();
     void brokenOffDownloadIsNoChange();
@@ -115,25 +116,35 @@ void TstPageScan::surroundingSpacesDoNotCount() {
     QCOMPARE(rig.form->monitor().sLastPageText, QStringLiteral("abc\r\n"));
 }
 
-void TstPageScan::onlyHeadOfLongPageCounts() {
+void TstPageScan::wholeLengthOfLongPageCounts() {
     MonitorRig rig;
     rig.form->Check1->setChecked(true);
-    rig.server.setBody("/page", QByteArray(70000, 'a'));
+    rig.server.setBody("/page", QByteArray(100000, 'a'));
     rig.watch("/page");
     rig.form->Timer1_Timer();
-    QCOMPARE(rig.form->monitor().sLastPageText.size(), 60000);
     QCOMPARE(rig.plays(), 1);
-    rig.server.setBody("/page", QByteArray(60000, 'b') + QByteArray(25000, 'c'));
-    rig.form->Timer1_Timer();
-    rig.server.setBody("/page", QByteArray(60001, 'd'));
-    rig.form->Timer1_Timer();
-    QCOMPARE(rig.plays(), 1);
-    QCOMPARE(rig.form->monitor().vPageText, QString(60000, QLatin1Char('d')));
+    // Only the head is kept, beside the whole length.
     QCOMPARE(rig.form->monitor().sLastPageText, QString(60000, QLatin1Char('a')));
-    // Shrinking into the compared head is a change again.
-    rig.server.setBody("/page", QByteArray(59999, 'e'));
+    QCOMPARE(rig.form->monitor().lLastPageLength, 100000);
+    // The same length with other content, inside the head and past it.
+    rig.server.setBody("/page", QByteArray(60000, 'b') + QByteArray(40000, 'c'));
+    rig.form->Timer1_Timer();
+    QCOMPARE(rig.plays(), 1);
+    QCOMPARE(rig.form->monitor().vPageText, QString(60000, QLatin1Char('b')));
+    QCOMPARE(rig.form->monitor().sLastPageText, QString(60000, QLatin1Char('a')));
+    // One character more, far past the head.
+    rig.server.setBody("/page", QByteArray(100001, 'd'));
     rig.form->Timer1_Timer();
     QCOMPARE(rig.plays(), 2);
+    QCOMPARE(rig.form->monitor().sLastPageText, QString(60000, QLatin1Char('d')));
+    QCOMPARE(rig.form->monitor().lLastPageLength, 100001);
+    // Across the head's own length, both ways.
+    rig.server.setBody("/page", QByteArray(59999, 'e'));
+    rig.form->Timer1_Timer();
+    rig.server.setBody("/page", QByteArray(60001, 'f'));
+    rig.form->Timer1_Timer();
+    QCOMPARE(rig.plays(), 4);
+    QCOMPARE(rig.form->monitor().lLastPageLength, 60001);
 }
 
 // The head is cut from the page without converting all of it; the blanks at
@@ -206,6 +217,33 @@ void TstPageScan::untickedSoundStillMovesReference() {
     rig.form->Timer1_Timer();
     QVERIFY(rig.fakes.media.commands.isEmpty());
     QCOMPARE(rig.fakes.alerts.alerted.size(), 2);
+}
+
+void TstPageScan::soundOffSilencesTheAlert() {
+    MonitorRig rig;
+    rig.form->Check1->setChecked(true);
+    rig.watch("/page");
+    // With the file chosen the button switches: Sound Off, Sound On, ...
+    const QList<std::pair<QString, int>> steps{{QStringLiteral("Sound Off"), 0},
+                                               {QStringLiteral("Sound On"), 1},
+                                               {QStringLiteral("Sound Off"), 1}};
+    int length = 0;
+    for (const auto& [caption, plays] : steps) {
+        rig.form->Command2_Click();
+        QCOMPARE(rig.form->Command2->text(), caption);
+        rig.server.setBody("/page", QByteArray(++length, 'x'));
+        rig.form->Timer1_Timer();
+        QCOMPARE(rig.plays(), plays);
+    }
+    // Silent or not, each real update asked for the user's attention.
+    QCOMPARE(rig.fakes.alerts.alerted.size(), 3);
+    // Sound On leaves the sound box in charge.
+    rig.form->Command2_Click();
+    rig.form->Check1->setChecked(false);
+    rig.server.setBody("/page", QByteArray(++length, 'x'));
+    rig.form->Timer1_Timer();
+    QCOMPARE(rig.plays(), 1);
+    QCOMPARE(rig.fakes.alerts.alerted.size(), 4);
 }
 
 void TstPageScan::failedDownloadKeepsReference() {

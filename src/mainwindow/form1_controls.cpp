@@ -263,4 +263,8 @@ void Form1::nameForAssistiveTools() {
     List1->setAccessibleName(QStringLiteral("Random url-list"));
     Text2->setAccessibleName(QStringLiteral("url to add to the random list"));
     brwWebBrowser->setAccessibleName(QStringLiteral("Web page"));
+    Command2->setAccessibleDescription(
+        QStringLiteral("Chooses the wave file played on every real site update; once one is "
+                       "chosen, switches that sound off and on. While it reads Sound Off, "
+                       "updates are silent."));
 }

@@ -33,7 +33,7 @@ void Form1::fallBackToSingleUrlMode() {
 }
 
 bool Form1::soundWanted() const {
-    return Check1->isChecked();
+    return Check1->isChecked() && !AlertSound::switchedOff(*Command2);
 }
 
 void Form1::playSound() {

@@ -5,6 +5,13 @@
 
 #include <QPushButton>
 
+namespace {
+
+const QString kSoundOff = QStringLiteral("Sound Off");
+const QString kSoundOn = QStringLiteral("Sound On");
+
+} // namespace
+
 AlertSound::AlertSound(MediaService& media, ShortPathService& shortPath, MessageBoxes& messages)
     : media_(media), shortPath_(shortPath), messages_(messages) {}
 
@@ -21,8 +28,11 @@ void AlertSound::buttonPressed(QPushButton& button, QWidget* window) {
         form3_->activateWindow();
         return;
     }
-    button.setText(button.text() == QStringLiteral("Sound Off") ? QStringLiteral("Sound On")
-                                                                : QStringLiteral("Sound Off"));
+    button.setText(switchedOff(button) ? kSoundOn : kSoundOff);
+}
+
+bool AlertSound::switchedOff(const QPushButton& button) {
+    return button.text() == kSoundOff;
 }
 
 Form3* AlertSound::form3() const {

@@ -22,9 +22,12 @@ public:
 
     // The sound button: until a file is chosen it shows the chooser, made on
     // the first press as a tool window of `window` and only hidden after
-    // that; once a file is chosen only the button's caption changes, since
-    // whether the alert sounds is the sound box's business.
+    // that; once a file is chosen each press switches the button between
+    // "Sound Off" and "Sound On".
     void buttonPressed(QPushButton& button, QWidget* window);
+    // Whether the button reads "Sound Off": the alert is then silent
+    // whatever the sound box says. The caption is the switch's only state.
+    static bool switchedOff(const QPushButton& button);
     // Starts the chosen sound and returns at once; never reports a failure.
     void play();
 

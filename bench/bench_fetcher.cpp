@@ -87,7 +87,7 @@ template <typename Work> double bestSeconds(int runs, Work&& work) {
         QElapsedTimer clock;
         clock.start();
         work();
-        best = std::min(best, clock.nsecsElapsed() / 1e9);
+        best = std::min(best, static_cast<double>(clock.nsecsElapsed()) / 1e9);
     }
     return best;
 }
@@ -218,7 +218,7 @@ VIGILO_BENCH(readurl_repeated) {
     clock.start();
     for (int i = 0; i < 1000; ++i)
         failures += net.ReadUrl(server.url("/page")) ? 0 : 1;
-    const double elapsed = clock.nsecsElapsed() / 1e6;
+    const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     report(QStringLiteral("readurl_50kb_x1000_ms"), elapsed);
     report(QStringLiteral("readurl_x1000_failures"), failures);
     report(QStringLiteral("readurl_x1000_rss_growth_mb"), residentMb() - before);

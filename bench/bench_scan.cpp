@@ -92,7 +92,7 @@ struct ScanRig {
         QElapsedTimer clock;
         clock.start();
         form->monitor().ScanPage();
-        return clock.nsecsElapsed() / 1e6;
+        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
     }
 };
 
@@ -146,7 +146,7 @@ VIGILO_BENCH(scan_breakdown) {
         QElapsedTimer clock;
         clock.start();
         step();
-        return clock.nsecsElapsed() / 1e6;
+        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
     };
     report(QStringLiteral("scan_1mb_read_ms"),
            bestOf(5, [&] { return timed([&] { net.ReadUrl(url); }); }));
@@ -232,7 +232,8 @@ VIGILO_BENCH_WHEN_NAMED(scan_huge_child) {
     report(QStringLiteral("scan_huge_rss_before_mb"), residentMb());
     report(QStringLiteral("scan_huge_ms"), rig.scanUrlMs(url));
     report(QStringLiteral("scan_huge_peak_rss_mb"), processMemoryMb("VmHWM"));
-    report(QStringLiteral("scan_huge_head_chars"), rig.form->monitor().vPageText.size());
+    report(QStringLiteral("scan_huge_head_chars"),
+           static_cast<double>(rig.form->monitor().vPageText.size()));
     rig.scanUrlMs(url);
     report(QStringLiteral("scan_huge_rescan_peak_rss_mb"), processMemoryMb("VmHWM"));
 }

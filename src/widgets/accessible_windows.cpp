@@ -48,7 +48,7 @@ public:
     int childCount() const override { return static_cast<int>(seen().size()); }
     QAccessibleInterface* child(int index) const override { return seen().value(index); }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        return seen().indexOf(child);
+        return static_cast<int>(seen().indexOf(child));
     }
 
 private:

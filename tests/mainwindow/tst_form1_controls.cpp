@@ -116,7 +116,7 @@ private slots:
         QTest::addColumn<int>("tab");
 
         const QString none;
-        const QString form = QStringLiteral("Form1");
+        const QString onForm = QStringLiteral("Form1");
         const QString frame = QStringLiteral("Frame1");
         const QString pic = QStringLiteral("picAddress");
         auto row = [](const char* name, const char* kind, const QString& parent,
@@ -132,14 +132,14 @@ private slots:
         const QString check = QStringLiteral(
             "Check if you want to play the sound you selected on every REAL site update");
 
-        row("OrginalSidan", "QPlainTextEdit", form, none, none, 2880, 5040, 1395, 285, true, 39);
-        row("lstFiles", "QListWidget", form, none, none, 1320, 4800, 1320, 255, true, 38);
-        row("lstImages", "QListWidget", form, none, none, 240, 4560, 960, 450, true, 37);
-        row("lstReferences", "QListWidget", form, none, none, 1320, 4560, 975, 225, true, 36);
-        row("List3", "QListWidget", form, none, none, 1320, 5160, 1320, 225, true, 35);
-        row("List4", "QListWidget", form, none, none, 1320, 5520, 1320, 225, true, 34);
-        row("txtRawHTML", "QPlainTextEdit", form, none, none, 2760, 4680, 1515, 285, true, 33);
-        row("Frame1", "QGroupBox", form, "Edit - Random List", none, 0, 0, 9615, 6255, true, 24);
+        row("OrginalSidan", "QPlainTextEdit", onForm, none, none, 2880, 5040, 1395, 285, true, 39);
+        row("lstFiles", "QListWidget", onForm, none, none, 1320, 4800, 1320, 255, true, 38);
+        row("lstImages", "QListWidget", onForm, none, none, 240, 4560, 960, 450, true, 37);
+        row("lstReferences", "QListWidget", onForm, none, none, 1320, 4560, 975, 225, true, 36);
+        row("List3", "QListWidget", onForm, none, none, 1320, 5160, 1320, 225, true, 35);
+        row("List4", "QListWidget", onForm, none, none, 1320, 5520, 1320, 225, true, 34);
+        row("txtRawHTML", "QPlainTextEdit", onForm, none, none, 2760, 4680, 1515, 285, true, 33);
+        row("Frame1", "QGroupBox", onForm, "Edit - Random List", none, 0, 0, 9615, 6255, true, 24);
         row("Command9", "QPushButton", frame, "Clear", "Clear the list", 2760, 5760, 1215, 375,
             false, 31);
         row("Text2", "QLineEdit", frame, none, "url to add to the random list", 6240, 5760, 3135,
@@ -154,37 +154,39 @@ private slots:
             26);
         row("List1", "QListWidget", frame, none, "Random url-list", 120, 360, 9375, 5325, false,
             25);
-        row("Command4", "QPushButton", form, "<< Edit      ", none, 6960, 3000, 975, 345, false,
+        row("Command4", "QPushButton", onForm, "<< Edit      ", none, 6960, 3000, 975, 345, false,
             22);
-        row("Option1", "QRadioButton", form, "---->", none, 260, 2280, 600, 255, false, 20);
-        row("Combo2", "QComboBox", form, none, none, 840, 3000, 6015, 315, false, 18);
-        row("Timer1", "IntervalTimer", form, none, none, kNone, kNone, kNone, kNone, false, kNoTab);
-        row("Text1", "QLineEdit", form, none, url, 840, 2280, 6015, 300, false, 17);
-        row("Combo1", "QComboBox", form, none, "timer interval", 8160, 2280, 1455, 315, false, 15);
-        row("Command3", "QPushButton", form, "<< Browse", "Browse to url", 6960, 2280, 975, 345,
+        row("Option1", "QRadioButton", onForm, "---->", none, 260, 2280, 600, 255, false, 20);
+        row("Combo2", "QComboBox", onForm, none, none, 840, 3000, 6015, 315, false, 18);
+        row("Timer1", "IntervalTimer", onForm, none, none, kNone, kNone, kNone, kNone, false,
+            kNoTab);
+        row("Text1", "QLineEdit", onForm, none, url, 840, 2280, 6015, 300, false, 17);
+        row("Combo1", "QComboBox", onForm, none, "timer interval", 8160, 2280, 1455, 315, false,
+            15);
+        row("Command3", "QPushButton", onForm, "<< Browse", "Browse to url", 6960, 2280, 975, 345,
             false, 7);
-        row("Command2", "QPushButton", form, "select wav", wav, 8160, 2760, 1455, 225, false, 6);
-        row("Command1", "QPushButton", form, "Start", "Start/Stop Timer-Update", 9840, 2280, 1935,
+        row("Command2", "QPushButton", onForm, "select wav", wav, 8160, 2760, 1455, 225, false, 6);
+        row("Command1", "QPushButton", onForm, "Start", "Start/Stop Timer-Update", 9840, 2280, 1935,
             585, false, 5);
-        row("brwWebBrowser", "QWidget", form, none, none, 120, 120, 4215, 1455, false, 4);
-        row("picAddress", "QWidget", form, none, none, 0, 630, 11400, 675, false, 1);
+        row("brwWebBrowser", "QWidget", onForm, none, none, 120, 120, 4215, 1455, false, 4);
+        row("picAddress", "QWidget", onForm, none, none, 0, 630, 11400, 675, false, 1);
         row("cboAddress", "QComboBox", pic, none, none, 45, 300, 3795, 315, true, 2);
         row("lblAddress", "QLabel", pic, "&Address:", none, 45, 60, 3075, 255, true, 3);
-        row("tbToolBar", "QToolBar", form, none, none, 0, 0, 11400, 630, true, 0);
-        row("imlIcons", "ImageList", form, none, none, kNone, kNone, kNone, kNone, false, kNoTab);
-        row("Option2", "QRadioButton", form, "---->", none, 260, 3000, 615, 195, false, 21);
-        row("Check1", "WrappingCheckBox", form, check, "This is only valid to single-Url Mode",
+        row("tbToolBar", "QToolBar", onForm, none, none, 0, 0, 11400, 630, true, 0);
+        row("imlIcons", "ImageList", onForm, none, none, kNone, kNone, kNone, kNone, false, kNoTab);
+        row("Option2", "QRadioButton", onForm, "---->", none, 260, 3000, 615, 195, false, 21);
+        row("Check1", "WrappingCheckBox", onForm, check, "This is only valid to single-Url Mode",
             8160, 3000, 3135, 375, false, 32);
-        row("Label10", "QLabel", form, "Mode", none, 120, 2040, 615, 255, false, 23);
-        row("Label9", "QLabel", form, "Url - Random list", none, 840, 2760, 1935, 255, false, 19);
-        row("Label8", "QLabel", form, "Url - Single", none, 840, 2040, 1575, 255, false, 16);
-        row("Label7", "QLabel", form, form_credit(), none, 8400, 5280, 6015, 255, true, 14);
-        row("Label6", "QLabel", form, "Timer Interval", none, 8160, 2040, 1575, 255, false, 13);
-        row("Label5", "QLabel", form, "0", none, 9120, 4080, 255, 255, true, 12);
-        row("Label4", "QLabel", form, "of", none, 8640, 4080, 255, 255, true, 11);
-        row("Label3", "QLabel", form, "0", none, 8040, 4080, 495, 255, true, 10);
-        row("Label2", "QLabel", form, "Next Update     -", none, 6600, 4080, 1215, 255, true, 9);
-        row("Label1", "QLabel", form, none, none, 120, 1440, 7575, 495, false, 8);
+        row("Label10", "QLabel", onForm, "Mode", none, 120, 2040, 615, 255, false, 23);
+        row("Label9", "QLabel", onForm, "Url - Random list", none, 840, 2760, 1935, 255, false, 19);
+        row("Label8", "QLabel", onForm, "Url - Single", none, 840, 2040, 1575, 255, false, 16);
+        row("Label7", "QLabel", onForm, form_credit(), none, 8400, 5280, 6015, 255, true, 14);
+        row("Label6", "QLabel", onForm, "Timer Interval", none, 8160, 2040, 1575, 255, false, 13);
+        row("Label5", "QLabel", onForm, "0", none, 9120, 4080, 255, 255, true, 12);
+        row("Label4", "QLabel", onForm, "of", none, 8640, 4080, 255, 255, true, 11);
+        row("Label3", "QLabel", onForm, "0", none, 8040, 4080, 495, 255, true, 10);
+        row("Label2", "QLabel", onForm, "Next Update     -", none, 6600, 4080, 1215, 255, true, 9);
+        row("Label1", "QLabel", onForm, none, none, 120, 1440, 7575, 495, false, 8);
     }
 
     void everyControlAsCreated() {

@@ -448,8 +448,8 @@ void TestForm3::keyboard() {
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     form.Drive1->setFocus();
-    for (QWidget* next : {(QWidget*)form.Dir1, (QWidget*)form.File1, (QWidget*)form.Command1,
-                          (QWidget*)form.Command2, (QWidget*)form.Drive1}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{form.Dir1, form.File1, form.Command1,
+                                                         form.Command2, form.Drive1}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }

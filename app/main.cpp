@@ -1,3 +1,4 @@
+#include "build_info.h"
 #include "mainwindow/form1.h"
 #include "platform/browser/web_engine_sandbox.h"
 #include "platform/desktop/qt_message_boxes.h"

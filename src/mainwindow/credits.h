@@ -1,5 +1,7 @@
 #pragma once
 
+#include "build_info.h"
+
 // The program's name and version as the build gives them (VIGILO_VERSION):
 // the window's caption once a page load is stopped, and the title of a box
 // that reports an unexpected failure.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "build_info.h"
+
 #include <QIcon>
 
 // The window's own icon: an eye, drawn at each of the sizes the build names

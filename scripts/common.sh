@@ -21,7 +21,11 @@ build_packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-multime
                 libqt6webenginecore6-bin libgl-dev libpulse0 fonts-dejavu-core zlib1g-dev
                 libcurl4-openssl-dev libbrotli-dev libzstd-dev pkg-config)
 
+# configure_and_build [FOLDER [CMAKE OPTIONS...]]: the build folder is $build
+# unless given; warnings are errors here whatever a packager chooses.
 configure_and_build() {
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" --parallel "$(nproc)"
+  local dir=${1:-$build}
+  shift || true
+  cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIGILO_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" --parallel "$(nproc)"
 }

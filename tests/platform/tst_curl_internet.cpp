@@ -473,6 +473,14 @@ private slots:
             << false << invalid;
         row("length that is no number")
             << QList<QByteArray>{kHead + "Content-Length: 5x\r\n\r\nhello"} << false << invalid;
+        row("negative length") << QList<QByteArray>{kHead + "Content-Length: -5\r\n\r\nhello"}
+                               << false << invalid;
+        row("length past 63 bits")
+            << QList<QByteArray>{kHead + "Content-Length: 9223372036854775808\r\n\r\nhello"}
+            << false << invalid;
+        row("lengths that disagree, one with leading zeros")
+            << QList<QByteArray>{kHead + "Content-Length: 005\r\nContent-Length: 6\r\n\r\nhello!"}
+            << false << invalid;
 
         row("closed before any answer") << QList<QByteArray>{} << false << terminated;
         row("gzip over a plain body")
@@ -492,6 +500,10 @@ private slots:
         row("a transfer coding never asked for")
             << QList<QByteArray>{kHead +
                                  "Transfer-Encoding: gzip, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"}
+            << false << undecodable;
+        row("identity beside a transfer coding never asked for")
+            << QList<QByteArray>{kHead + "Transfer-Encoding: identity, compress\r\n"
+                                         "Content-Length: 5\r\n\r\nhello"}
             << false << undecodable;
 
         // Whatever the status, a body that does not decode is no page.
@@ -599,6 +611,16 @@ private slots:
         row("chunked, chunked")
             << kHead + "Transfer-Encoding: chunked, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"
             << QByteArray("hello");
+        // "identity" is no transfer coding: the body is framed by what remains.
+        row("identity, chunked")
+            << kHead + "Transfer-Encoding: identity, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"
+            << QByteArray("hello");
+        row("identity, identity, with a length")
+            << kHead + "Transfer-Encoding: identity, identity\r\nContent-Length: 5\r\n\r\nhello"
+            << QByteArray("hello");
+        row("length with leading zeros") << kHead + "Content-Length: 0000000000000000005\r\n\r\n"
+                                                    "helloEXTRA"
+                                         << QByteArray("hello");
     }
     void soundAnswersArriveWhole() {
         QFETCH(QByteArray, answer);

@@ -521,6 +521,14 @@ private slots:
             row(name + " with garbage after it")
                 << QList<QByteArray>{codedAnswer(name, coded + "tail")} << false << undecodable;
         }
+        // Refused however the frame arrives, not only when libzstd sees it whole.
+        row("zstd frame short of the size it declares")
+            << QList<QByteArray>{codedAnswer("zstd", handMadeZstdFrame(10 << 3, 97, {""}))} << false
+            << undecodable;
+        row("zstd window past 8 MiB")
+            << QList<QByteArray>{codedAnswer("zstd",
+                                             handMadeZstdFrame(14 << 3, 18, {big.left(18)}))}
+            << false << undecodable;
         row("stacked codings, the inner one cut short")
             << QList<QByteArray>{codedAnswer(
                    "deflate, gzip",
@@ -584,6 +592,9 @@ private slots:
             << streamed;
         row("brotli") << codedAnswer("br", encodedBody(page, BodyCoding::Brotli)) << page;
         row("zstd") << codedAnswer("zstd", encodedBody(page, BodyCoding::Zstd)) << page;
+        row("zstd in several blocks")
+            << codedAnswer("zstd", encodedBody(page.repeated(4), BodyCoding::Zstd))
+            << page.repeated(4);
         row("zstd in two frames") << codedAnswer("zstd", encodedBody(page, BodyCoding::Zstd) +
                                                              encodedBody(page, BodyCoding::Zstd))
                                   << page + page;

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -47,8 +48,9 @@ void addHeaderLine(CurlTransfer::Head& head, QByteArrayView line) {
         appendList(head.transferEncoding, value);
     else if (name == "content-encoding")
         appendList(head.contentEncoding, value);
-    else if (name == "location")
-        head.location = value.toByteArray();
+    else if (name == "set-cookie")
+        head.cookies.append(
+            value.first(std::max<qsizetype>(value.indexOf('='), 0)).trimmed().toByteArray());
 }
 
 std::int32_t checkFraming(CurlTransfer::Head& head) {

@@ -549,6 +549,53 @@ private slots:
             staysFailed(*net, url);
     }
 
+    // An answer whose head never ended, or that is no HTTP at all, is a
+    // malformed answer, not an empty page; on a fresh connection and on one
+    // kept from the read before.
+    void answerCutInItsHeadFailsTheRead_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("reused");
+        QTest::addColumn<int>("code");
+        const int malformed = InternetError::InvalidServerResponse;
+        const struct {
+            const char* name;
+            QByteArray answer;
+            int code;
+        } rows[] = {
+            {"status line and a field", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n",
+             malformed},
+            {"status line alone", "HTTP/1.1 200 OK\r\n", malformed},
+            {"fields without a status line", "Content-Type: text/html\r\nContent-Length: 5\r\n",
+             malformed},
+            {"bytes that are no HTTP", "hello, this is no HTTP\r\n\r\n", malformed},
+            // No answer began: as a close before any answer.
+            {"an interim answer alone", "HTTP/1.1 100 Continue\r\n\r\n",
+             InternetError::ConnectionAborted},
+        };
+        for (const auto& row : rows)
+            for (bool reused : {false, true})
+                QTest::addRow("%s, %s", row.name, reused ? "reused" : "fresh")
+                    << row.answer << reused << row.code;
+    }
+    void answerCutInItsHeadFailsTheRead() {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, reused);
+        QFETCH(int, code);
+        server->setKeptAlive("/first", "first page");
+        server->setRaw("/cut", answer);
+        if (reused) {
+            const InternetHandle first =
+                net->InternetOpenUrl(session, server->url("/first").toLatin1());
+            QCOMPARE(readAll(*net, first).body, QByteArray("first page"));
+            QVERIFY(net->InternetCloseHandle(first));
+        }
+        const InternetHandle url = net->InternetOpenUrl(session, server->url("/cut").toLatin1());
+        const Download d = url ? readAll(*net, url) : Download{{}, {}, false, net->lastError()};
+        QVERIFY(!d.ok);
+        QCOMPARE(d.error, code);
+        QCOMPARE(server->acceptedConnections(), 1);
+    }
+
     // The same framings and codings, sound, in their allowed variations.
     void soundAnswersArriveWhole_data() {
         QTest::addColumn<QByteArray>("answer");
@@ -566,6 +613,22 @@ private slots:
 
         row("an interim answer first")
             << "HTTP/1.1 100 Continue\r\n\r\n" + lengthHead(5) + "hello" << QByteArray("hello");
+        // A head ends only at its blank line, and only then may another begin.
+        const QByteArray small = pattern(21);
+        const QByteArray smallGz = encodedBody(small, BodyCoding::Gzip);
+        row("a field named like a status line")
+            << kHead + "Content-Encoding: gzip\r\nHTTP/x: y\r\nContent-Length: " +
+                   QByteArray::number(smallGz.size()) + "\r\n\r\n" + smallGz
+            << small;
+        row("100 Continue and 103 Early Hints, the answer coded")
+            << "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\n"
+               "Link: </style.css>; rel=preload\r\n\r\n" +
+                   codedAnswer("gzip", smallGz)
+            << small;
+        row("103 Early Hints coded, the answer not")
+            << "HTTP/1.1 103 Early Hints\r\nContent-Encoding: gzip\r\nContent-Length: 9\r\n\r\n" +
+                   lengthHead(5) + "hello"
+            << QByteArray("hello");
 
         row("no content") << QByteArray("HTTP/1.1 204 No Content\r\n\r\n") << QByteArray();
         row("gzip") << codedAnswer("gzip", encodedBody(page, BodyCoding::Gzip)) << page;
@@ -676,6 +739,127 @@ private slots:
         QCOMPARE(net->InternetOpenUrl(session, tls.url("/down").toLatin1()), InternetHandle{0});
         QCOMPARE(net->lastError(), InternetError::HttpsToHttpOnRedirect);
         QCOMPARE(server->requestCount("/plain"), 0);
+    }
+
+    // The address curl follows decides, whatever the answer holds and on every
+    // hop: never from HTTPS down to HTTP. A cookie an HTTPS answer set without
+    // "Secure" never reaches the plain server, then or on a later read.
+    void redirectsNeverLeaveHttps_data() {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<QByteArrayList>("answers"); // where, then what, in turns
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("code");
+        // {tls} and {plain} stand for the two servers' addresses.
+        const auto moved = [](const QByteArray& lines) {
+            return "HTTP/1.1 302 Found\r\nSet-Cookie: sid=s3cret; Path=/\r\n" + lines +
+                   "Content-Length: 5\r\n\r\nmoved";
+        };
+        const QByteArray fine = "{tls}/fine";
+        const int refused = InternetError::HttpsToHttpOnRedirect;
+        const auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("two Location lines, HTTP first")
+            << QByteArray("{tls}/a")
+            << QByteArrayList{"{tls}/a",
+                              moved("Location: {plain}/leak\r\nLocation: {tls}/fine\r\n")}
+            << QByteArray() << refused;
+        row("two Location lines, HTTPS first")
+            << QByteArray("{tls}/a")
+            << QByteArrayList{"{tls}/a",
+                              moved("Location: {tls}/fine\r\nLocation: {plain}/leak\r\n")}
+            << QByteArray("fine page") << 0;
+        row("an empty second Location")
+            << QByteArray("{tls}/a")
+            << QByteArrayList{"{tls}/a", moved("Location: {plain}/leak\r\nLocation:\r\n")}
+            << QByteArray() << refused;
+        row("an empty first Location")
+            << QByteArray("{tls}/a")
+            << QByteArrayList{"{tls}/a", moved("Location: \r\nLocation: {plain}/leak\r\n")}
+            << QByteArray() << refused;
+        // curl takes no field named "Location " for an address.
+        row("a blank before the colon")
+            << QByteArray("{tls}/a")
+            << QByteArrayList{"{tls}/a", moved("Location : {plain}/leak\r\n")}
+            << QByteArray("moved") << 0;
+        row("a blank before the colon, then HTTPS")
+            << QByteArray("{tls}/a")
+            << QByteArrayList{"{tls}/a",
+                              moved("Location : {plain}/leak\r\nLocation: {tls}/fine\r\n")}
+            << QByteArray("fine page") << 0;
+        row("relative") << QByteArray("{tls}/a")
+                        << QByteArrayList{"{tls}/a", moved("Location: /fine\r\n")}
+                        << QByteArray("fine page") << 0;
+        row("scheme in capitals") << QByteArray("{tls}/a")
+                                  << QByteArrayList{"{tls}/a",
+                                                    moved("Location: HTTP://{plainHost}/leak\r\n")}
+                                  << QByteArray() << refused;
+        row("HTTP to HTTPS to HTTP")
+            << QByteArray("{plain}/start")
+            << QByteArrayList{"{plain}/start",
+                              "HTTP/1.1 301 Moved\r\nLocation: {tls}/a\r\nContent-Length: "
+                              "0\r\n\r\n",
+                              "{tls}/a", moved("Location: {plain}/leak\r\n")}
+            << QByteArray() << refused;
+        row("HTTP to HTTPS to HTTPS")
+            << QByteArray("{plain}/start")
+            << QByteArrayList{"{plain}/start",
+                              "HTTP/1.1 301 Moved\r\nLocation: {tls}/a\r\nContent-Length: "
+                              "0\r\n\r\n",
+                              "{tls}/a", moved("Location: " + fine + "\r\n")}
+            << QByteArray("fine page") << 0;
+        row("another scheme") << QByteArray("{tls}/a")
+                              << QByteArrayList{"{tls}/a", moved("Location: ftp://127.0.0.1/x\r\n")}
+                              << QByteArray() << int(InternetError::UnrecognizedScheme);
+        // Each hop's head stands alone: the coding of the first is not the
+        // second's.
+        row("a coded redirect to a plain page")
+            << QByteArray("{tls}/a")
+            << QByteArrayList{"{tls}/a", moved("Content-Encoding: gzip\r\nLocation: /fine\r\n")}
+            << QByteArray("fine page") << 0;
+    }
+    void redirectsNeverLeaveHttps() {
+        QFETCH(QByteArray, start);
+        QFETCH(QByteArrayList, answers);
+        QFETCH(QByteArray, body);
+        QFETCH(int, code);
+        HttpTestServer tls(testServerTls());
+        TrustedTestCertificate trusted;
+        // Both by one name, which cookies go to whatever the port, and which
+        // curl does not take for a safe loopback as it takes 127.0.0.1.
+        const QByteArray tlsHost = "pages.test:" + QByteArray::number(tls.port());
+        const QByteArray plainHost = "pages.test:" + QByteArray::number(server->port());
+        net->pinAddresses({tlsHost + ":127.0.0.1", plainHost + ":127.0.0.1"});
+        const auto expand = [&](QByteArray text) {
+            return text.replace("{tls}", "https://" + tlsHost)
+                .replace("{plain}", "http://" + plainHost)
+                .replace("{plainHost}", plainHost);
+        };
+        tls.setBody("/fine", "fine page");
+        tls.setBody("/after", "after");
+        server->setBody("/leak", "plain page");
+        server->setBody("/after", "after");
+        QStringList plainPaths{"/leak", "/after"};
+        for (qsizetype i = 0; i + 1 < answers.size(); i += 2) {
+            const bool onTls = answers[i].startsWith("{tls}");
+            const QString path = QString::fromLatin1(answers[i].mid(answers[i].indexOf('}') + 1));
+            (onTls ? tls : *server).setRaw(path, expand(answers[i + 1]));
+            if (!onTls)
+                plainPaths.append(path);
+        }
+
+        const InternetHandle url = net->InternetOpenUrl(session, expand(start));
+        const Download d = url ? readAll(*net, url) : Download{{}, {}, false, net->lastError()};
+        QCOMPARE(d.error, code);
+        QCOMPARE(d.body, body);
+        if (code == InternetError::HttpsToHttpOnRedirect)
+            QCOMPARE(server->requestCount("/leak"), 0);
+
+        // Later reads: the cookie goes back over HTTPS, never in the clear.
+        for (const QByteArray where : {"{tls}/after", "{plain}/after"})
+            QCOMPARE(readAll(*net, net->InternetOpenUrl(session, expand(where))).body,
+                     QByteArray("after"));
+        QVERIFY(tls.lastRequestHeaders("/after").contains("\r\nCookie: sid=s3cret\r\n"));
+        for (const QString& path : std::as_const(plainPaths))
+            QVERIFY2(!server->lastRequestHeaders(path).contains("sid="), qPrintable(path));
     }
 
     // Large pages over plain HTTP and TLS, read with or without events

@@ -1,5 +1,7 @@
 #include "fetcher/cnetget.h"
 
+#include "fetcher/typed_address.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,12 +119,16 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
                 !file->open(QIODevice::WriteOnly | QIODevice::Truncate))
                 throw RunTimeFailure(openFailureText(*file).toStdString());
         }
-        hUrl = internet_.InternetOpenUrl(hSession, sUrl.toLatin1());
+        const std::optional<QByteArray> address = addressBytes(sUrl);
+        hUrl = address ? internet_.InternetOpenUrl(hSession, *address) : 0;
         // Keep our own copy: an event handled below may start another read
         // that reuses the field.
         url = hUrl;
         if (url == 0) {
-            CheckError();
+            if (address)
+                CheckError();
+            else
+                sLastError = TranslateErrorCode(InternetError::InvalidUrl);
             file.reset();
             ShowStatus(QStringLiteral("Ready"));
             pointer_.restore();

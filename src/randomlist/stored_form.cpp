@@ -1,5 +1,7 @@
 #include "randomlist/random_list_file.h"
 
+#include "fetcher/typed_address.h"
+
 #include <QUrl>
 
 #include <algorithm>
@@ -46,10 +48,9 @@ QString storedForm(const QString& entry, qsizetype number) {
         ++first;
     while (last > first && isAsciiBlank(entry.at(last - 1)))
         --last;
-    const QUrl url(entry.mid(first, last - first), QUrl::TolerantMode);
-    const QString ascii =
-        entry.left(first) + QString::fromLatin1(url.toEncoded()) + entry.mid(last);
-    if (!url.isValid() || url.isEmpty() || addressOf(ascii) != addressOf(entry))
+    const QByteArray encoded = asciiAddress(entry.mid(first, last - first));
+    const QString ascii = entry.left(first) + QString::fromLatin1(encoded) + entry.mid(last);
+    if (encoded.isEmpty() || addressOf(ascii) != addressOf(entry))
         refuse(number, entry,
                QStringLiteral("has characters that the list file cannot hold (it keeps Western "
                               "European letters only), and it is not an address that could be "

@@ -59,6 +59,16 @@ private slots:
         QTest::newRow("fewer bytes than Content-Length")
             << QList<QByteArray>{kHead + "Content-Length: 6000\r\n\r\n" + QByteArray(4000, 's')}
             << false << kTerminated;
+        // The page must not turn empty: an empty page after a real one would
+        // ring for a change.
+        QTest::newRow("head cut short")
+            << QList<QByteArray>{"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"} << false
+            << kNoDetails;
+        QTest::newRow("an answer that is no HTTP")
+            << QList<QByteArray>{"<html>no status line</html>\r\n"} << false << kNoDetails;
+        QTest::newRow("zstd frame short of the size it declares")
+            << QList<QByteArray>{codedAnswer("zstd", handMadeZstdFrame(10 << 3, 97, {""}))} << false
+            << kNoDetails;
         QTest::newRow("gzip over a plain body")
             << QList<QByteArray>{codedAnswer("gzip", QByteArray(3000, 'p'))} << false << kNoDetails;
         QTest::newRow("gzip bomb")

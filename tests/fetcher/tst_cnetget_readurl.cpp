@@ -155,6 +155,57 @@ private slots:
         QCOMPARE(rig->pointer.calls.last(), QStringLiteral("restore"));
     }
 
+    // An address typed with characters beyond Latin-1 goes out as the browser
+    // pane asks for it; none of them turns into a "?" that starts a query.
+    void typedAddressGoesOutAsTheBrowserAsks_data() {
+        QTest::addColumn<QString>("typed"); // {port} is the server's
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("host");
+        QTest::newRow("euro sign in the path")
+            << QStringLiteral("http://127.0.0.1:{port}/page\u20ACx")
+            << QByteArray("/page%E2%82%ACx") << QByteArray("127.0.0.1");
+        QTest::newRow("euro sign in the query")
+            << QStringLiteral("http://127.0.0.1:{port}/page\u20ACx?q=\u20AC&r=\u00E9")
+            << QByteArray("/page%E2%82%ACx?q=%E2%82%AC&r=%C3%A9") << QByteArray("127.0.0.1");
+        QTest::newRow("host name beyond Latin-1")
+            << QStringLiteral(" http://\u4F8B\u3048.test:{port}/page\u20ACx ")
+            << QByteArray("/page%E2%82%ACx") << QByteArray("xn--r8jz45g.test");
+        // Latin-1 goes out as it always did.
+        QTest::newRow("Latin-1 letters") << QStringLiteral("http://127.0.0.1:{port}/caf\u00E9")
+                                         << QByteArray("/caf%C3%A9") << QByteArray("127.0.0.1");
+    }
+    void typedAddressGoesOutAsTheBrowserAsks() {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, host);
+        const QByteArray port = QByteArray::number(server->port());
+        internet->pinAddresses({"xn--r8jz45g.test:" + port + ":127.0.0.1"});
+        const QString path = QString::fromLatin1(target.split('?').first());
+        server->setBody(path, "typed page");
+        server->setBody("/page", "another page");
+        server->setBody("/caf", "another page");
+        typed.replace(QLatin1String("{port}"), QString::fromLatin1(port));
+        QVERIFY(rig->net.ReadUrl(typed));
+        QCOMPARE(rig->net.GetRawHTML(), QStringLiteral("typed page"));
+        const QByteArray request = server->lastRequestHeaders(path);
+        QVERIFY2(request.startsWith("GET " + target + " HTTP/1.1\r\n"), request.constData());
+        QVERIFY(request.contains("\r\nHost: " + host + ':' + port + "\r\n"));
+        QCOMPARE(rig->status.texts.first(), "Opening: " + typed);
+    }
+
+    // Text beyond Latin-1 that is no address is refused as any bad address.
+    void typedTextThatIsNoAddress() {
+        server->setBody("/page", "previous page");
+        QVERIFY(rig->net.ReadUrl(server->url("/page")));
+        for (const QString& typed :
+             {QStringLiteral("http://[\u20AC]/"), QStringLiteral("costs 5 \u20AC")}) {
+            QVERIFY(!rig->net.ReadUrl(typed));
+            QCOMPARE(rig->net.GetLastError(), QStringLiteral("The URL is invalid."));
+            QCOMPARE(rig->net.GetRawHTML(), QStringLiteral("previous page"));
+        }
+        QCOMPARE(server->requestCount("/page"), 1);
+    }
+
     void errorStatusPageIsReadAsThePage() {
         server->setBody("/missing", "<h1>Not here</h1>", 404);
         QVERIFY(rig->net.ReadUrl(server->url("/missing")));

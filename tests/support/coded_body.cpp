@@ -31,6 +31,11 @@ QByteArray deflated(const QByteArray& plain, int windowBits, qsizetype flushEver
     return result == Z_STREAM_END ? out : QByteArray();
 }
 
+void appendLittle(QByteArray& out, quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
 } // namespace
 
 QByteArray encodedBody(const QByteArray& plain, BodyCoding coding) {
@@ -66,4 +71,26 @@ QByteArray encodedBody(const QByteArray& plain, BodyCoding coding) {
     }
     }
     return {};
+}
+
+QByteArray handMadeZstdFrame(unsigned char windowDescriptor, quint32 declared,
+                             const QList<QByteArray>& rawBlocks) {
+    QByteArray frame;
+    appendLittle(frame, 0xFD2FB528u, 4);
+    frame.append(static_cast<char>(0x80)); // a four-byte content size, a window descriptor
+    frame.append(static_cast<char>(windowDescriptor));
+    appendLittle(frame, declared, 4);
+    for (qsizetype i = 0; i < rawBlocks.size(); ++i) {
+        const bool last = i + 1 == rawBlocks.size();
+        appendLittle(frame, static_cast<quint32>(rawBlocks[i].size()) << 3 | (last ? 1 : 0), 3);
+        frame += rawBlocks[i];
+    }
+    return frame;
+}
+
+QByteArray skippableZstdFrame(const QByteArray& content) {
+    QByteArray frame;
+    appendLittle(frame, 0x184D2A50u, 4);
+    appendLittle(frame, static_cast<quint32>(content.size()), 4);
+    return frame + content;
 }

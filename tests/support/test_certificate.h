@@ -5,8 +5,8 @@
 #include <QSslConfiguration>
 #include <QTemporaryDir>
 
-// A self-signed certificate for 127.0.0.1 (valid 2000-2199), made for these
-// tests only, and the server side that presents it.
+// A self-signed certificate for 127.0.0.1 and pages.test (valid 2000-2199),
+// made for these tests only, and the server side that presents it.
 QSslCertificate testCertificate();
 QSslConfiguration testServerTls();
 // The key and the certificate as PEM files in `dir`, for servers started as

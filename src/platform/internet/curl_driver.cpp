@@ -1,6 +1,7 @@
 #include "platform/internet/curl_driver.h"
 
 #include "platform/internet/curl_transfer.h"
+#include "platform/internet/https_cookies.h"
 #include "platform/internet/internet_error_map.h"
 #include "platform/internet/response_head.h"
 
@@ -53,6 +54,9 @@ CurlDriver::CurlDriver(CurlTimeouts timeouts, std::function<void()> wake)
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    cookieEditor_ = curl_easy_init();
+    if (cookieEditor_)
+        curl_easy_setopt(cookieEditor_, CURLOPT_SHARE, share_);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlDriver::onSocket);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
     curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
@@ -72,7 +76,10 @@ CurlDriver::~CurlDriver() {
     for (const auto& t : std::exchange(active_, {}))
         drop(t);
     curl_multi_cleanup(multi_);
+    curl_easy_cleanup(cookieEditor_);
     curl_share_cleanup(share_);
+    for (curl_slist* pins : pins_)
+        curl_slist_free_all(pins);
 }
 
 std::shared_ptr<CurlTransfer> CurlDriver::start(const QByteArray& url, const QByteArray& agent) {
@@ -138,6 +145,13 @@ void CurlDriver::endWait() {
     --waiters_;
 }
 
+void CurlDriver::pinAddresses(const QList<QByteArray>& entries) {
+    curl_slist* pins = nullptr;
+    for (const QByteArray& entry : entries)
+        pins = curl_slist_append(pins, entry.constData());
+    pins_.push_back(pins);
+}
+
 int CurlDriver::onSocket(CURL*, curl_socket_t socket, int what, void* self, void* watch) {
     auto& driver = *static_cast<CurlDriver*>(self);
     auto* notifiers = static_cast<QObject*>(watch);
@@ -197,7 +211,13 @@ void CurlDriver::settle() {
         outcome.result = message->data.result;
         curl_easy_getinfo(t->easy, CURLINFO_SSL_VERIFYRESULT, &outcome.certificateCheck);
         curl_easy_getinfo(t->easy, CURLINFO_OS_ERRNO, &outcome.osError);
-        finish(t, t->ownFailure ? t->ownFailure : internetErrorCode(outcome));
+        long hops = 0;
+        curl_easy_getinfo(t->easy, CURLINFO_REDIRECT_COUNT, &hops);
+        outcome.requestSent = t->requestHop == hops;
+        std::int32_t failure = t->ownFailure ? t->ownFailure : internetErrorCode(outcome);
+        if (!failure)
+            failure = faultAtEnd(*t);
+        finish(t, failure);
     }
     armWatchdog();
     if (std::exchange(moved_, false) && waiters_ > 0)
@@ -228,6 +248,10 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
     // A name look-up still running is left behind rather than waited for.
     curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     setTrust(easy);
+    if (!pins_.empty())
+        curl_easy_setopt(easy, CURLOPT_RESOLVE, pins_.back());
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &CurlDriver::onRequest);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, t.get());
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlDriver::onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, t.get());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlDriver::onBody);
@@ -300,6 +324,31 @@ void CurlDriver::armWatchdog() {
         watchdog_.start(ms);
 }
 
+// Called before each request goes out: the first, each redirect curl
+// follows, each authentication round. The address is the one curl is about
+// to ask, whatever the answer before it held, so the rule that a download
+// never goes from HTTPS down to HTTP holds on every hop, before anything of
+// the request (cookies above all) is sent.
+int CurlDriver::onRequest(void* transfer, char*, char*, int, int) {
+    auto& t = *static_cast<CurlTransfer*>(transfer);
+    char* url = nullptr;
+    curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
+    const bool secure = url && QByteArrayView(url)
+                                       .first(std::min<qsizetype>(6, std::strlen(url)))
+                                       .compare("https:", Qt::CaseInsensitive) == 0;
+    if (t.secure && !secure) {
+        t.ownFailure = InternetError::HttpsToHttpOnRedirect;
+        return CURL_PREREQFUNC_ABORT;
+    }
+    t.secure = secure;
+    curl_easy_getinfo(t.easy, CURLINFO_REDIRECT_COUNT, &t.requestHop);
+    t.headState = CurlTransfer::HeadState::Awaited;
+    return CURL_PREREQFUNC_OK;
+}
+
+// A head begins with the first line after a request went out or an interim
+// answer ended, and nowhere else: a field that looks like a status line is a
+// field, and lines after a head ended are trailers of its body.
 std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto& t = *static_cast<CurlTransfer*>(user);
     void* self = nullptr;
@@ -308,41 +357,44 @@ std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count
     const std::size_t length = size * count;
     t.lastHeard = Clock::now();
     const QByteArrayView line(data, static_cast<qsizetype>(length));
-    if (line.startsWith("HTTP/")) {
-        t.head = {};
+    switch (t.headState) {
+    case CurlTransfer::HeadState::Ended:
         return length;
+    case CurlTransfer::HeadState::Awaited: // the status line
+        t.head = {};
+        t.headState = CurlTransfer::HeadState::Open;
+        return length;
+    case CurlTransfer::HeadState::Open:
+        break;
     }
     if (line == "\r\n" || line == "\n")
-        return driver.endOfHead(t) ? length : 0;
-    addHeaderLine(t.head, line);
+        driver.endOfHead(t);
+    else
+        addHeaderLine(t.head, line);
     return length;
 }
 
-// The end of an answer's headers. Redirects are left to curl, but never from
-// HTTPS down to HTTP; the framing headers of the answer that carries the page
-// are checked, since curl reads past some that are wrong.
-bool CurlDriver::endOfHead(CurlTransfer& t) {
+void CurlDriver::endOfHead(CurlTransfer& t) {
     long status = 0;
     curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200)
-        return true; // an interim answer
-    if (status < 400 && status >= 300 && !t.head.location.isEmpty()) {
-        char* current = nullptr;
-        curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &current);
-        const QUrl from = QUrl::fromEncoded(current);
-        const QUrl to = from.resolved(QUrl::fromEncoded(t.head.location));
-        if (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 &&
-            to.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
-            t.ownFailure = InternetError::HttpsToHttpOnRedirect;
-            return false;
-        }
-        return true;
+    // The real answer follows an interim one on the same request.
+    t.headState = status < 200 ? CurlTransfer::HeadState::Awaited : CurlTransfer::HeadState::Ended;
+    if (t.secure && !t.head.cookies.isEmpty() && cookieEditor_) {
+        char* url = nullptr;
+        curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
+        keepCookiesSecure(cookieEditor_,
+                          QUrl::fromEncoded(url).host(QUrl::EncodeUnicode).toLatin1(),
+                          t.head.cookies);
     }
-    if (const std::int32_t fault = checkFraming(t.head)) {
-        t.ownFailure = fault;
-        return false;
-    }
-    return true;
+}
+
+// curl ends an answer whose head was cut short without a failure, as an
+// empty page; and the framing of an answer without a body is checked here,
+// since no body came to check it.
+std::int32_t CurlDriver::faultAtEnd(CurlTransfer& t) {
+    if (t.headState != CurlTransfer::HeadState::Ended)
+        return InternetError::InvalidServerResponse;
+    return t.bodyBegun ? 0 : checkFraming(t.head);
 }
 
 std::size_t CurlDriver::onBody(char* data, std::size_t size, std::size_t count, void* user) {
@@ -360,6 +412,13 @@ std::size_t CurlDriver::body(CurlTransfer& t, const char* data, std::size_t size
         return CURL_WRITEFUNC_PAUSE;
     }
     if (!t.bodyBegun) {
+        // curl hands out no body of a redirect or an authentication round it
+        // follows, so this answer carries the page; its framing headers are
+        // checked, since curl reads past some that are wrong.
+        if (const std::int32_t fault = checkFraming(t.head)) {
+            t.ownFailure = fault;
+            return 0;
+        }
         t.bodyBegun = true;
         t.contentLength = t.head.contentLength;
         t.contentEncoding = t.head.contentEncoding;

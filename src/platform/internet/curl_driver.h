@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
@@ -26,7 +27,8 @@ struct CurlTimeouts {
 // bytes pass from the socket to the reader with no other thread between them.
 // Nothing here blocks: name look-ups run on curl's own threads. Connections,
 // cookies, TLS sessions and name look-ups are shared between the downloads of
-// one driver and kept between them. A download holds at most about a megabyte
+// one driver and kept between them; a cookie that came over HTTPS goes back
+// over HTTPS only. A download holds at most about a megabyte
 // that nobody has taken: past that, curl is told to pause it, so memory stays
 // bounded whatever the page's size. Every call is made on the driver's thread.
 class CurlDriver {
@@ -65,6 +67,10 @@ public:
     void beginWait();
     void endWait();
 
+    // Host names taken to the given addresses without asking the resolver,
+    // as "host:port:address" entries, for downloads started afterwards.
+    void pinAddresses(const QList<QByteArray>& entries);
+
 private:
     using Clock = std::chrono::steady_clock;
 
@@ -83,15 +89,19 @@ private:
     static int onSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* watch);
     static int onTimer(CURLM* multi, long ms, void* self);
 
+    static int onRequest(void* transfer, char*, char*, int, int);
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
-    bool endOfHead(CurlTransfer& transfer);
+    void endOfHead(CurlTransfer& transfer);
     std::size_t body(CurlTransfer& transfer, const char* data, std::size_t size);
+    static std::int32_t faultAtEnd(CurlTransfer& transfer);
 
     CurlTimeouts timeouts_;
     std::function<void()> wake_;
     CURLM* multi_ = nullptr;
     CURLSH* share_ = nullptr;
+    CURL* cookieEditor_ = nullptr;  // on the shared cookies, outside every download
+    std::vector<curl_slist*> pins_; // kept while any download may read them
     int waiters_ = 0;
     bool moved_ = false; // a download moved on since the last wake
     std::vector<std::shared_ptr<CurlTransfer>> active_;

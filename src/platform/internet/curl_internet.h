@@ -41,6 +41,9 @@ public:
         bool heldBack = false;
     };
     Backlog backlog(InternetHandle url) const;
+    // Host names taken to the given addresses without asking the resolver,
+    // as "host:port:address" entries (curl's --resolve); for opens after it.
+    void pinAddresses(const QList<QByteArray>& entries) { driver_.pinAddresses(entries); }
 
 signals:
     // A download moved on, or a handle was closed: every wait looks again.

@@ -29,12 +29,17 @@ struct CurlTransfer {
     std::chrono::steady_clock::time_point lastHeard;
     std::chrono::steady_clock::time_point deadline;
     std::int32_t ownFailure = 0; // found by the driver itself; wins over curl's code
+    bool secure = false;         // a request of this download went out over HTTPS
+    long requestHop = -1;        // redirects followed when the last request went out
+    // A new head is awaited once a request went out or an interim answer
+    // ended; after a head ended, lines are the trailers of its body.
+    enum class HeadState { Awaited, Open, Ended } headState = HeadState::Awaited;
     // The headers of the answer coming in.
     struct Head {
         QList<QByteArray> lengths;
         QByteArray transferEncoding;
         QByteArray contentEncoding;
-        QByteArray location;
+        QList<QByteArray> cookies; // names the answer sets
         std::int64_t contentLength = -1;
     } head;
 };

@@ -37,7 +37,10 @@ std::int32_t internetErrorCode(const CurlOutcome& outcome) {
     case CURLE_OK:
         return 0;
     case CURLE_UNSUPPORTED_PROTOCOL:
-        return InternetError::UnrecognizedScheme;
+        // Once the request went out, what curl could not take was the answer
+        // (bytes that are no HTTP), not the address's scheme.
+        return outcome.requestSent ? InternetError::InvalidServerResponse
+                                   : InternetError::UnrecognizedScheme;
     case CURLE_URL_MALFORMAT:
         return InternetError::InvalidUrl;
     case CURLE_COULDNT_RESOLVE_PROXY:

@@ -11,6 +11,7 @@ struct CurlOutcome {
     CURLcode result = CURLE_OK;
     long certificateCheck = 0; // OpenSSL's verify result (X509_V_*)
     long osError = 0;          // errno of the failing socket call, 0 for none
+    bool requestSent = false;  // the request for the last address curl took went out
 };
 
 // The one place where curl's failures become internet error codes.

@@ -5,6 +5,9 @@
 
 #include <QByteArray>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // Header lines of one name, joined as one list.
@@ -14,15 +17,19 @@ void appendList(QByteArray& list, QByteArrayView value) {
     list += value.trimmed();
 }
 
-// Only digits; a value that would not fit is no length either.
+// Only digits, leading zeros allowed; a value past 63 bits is no length
+// either.
 std::int64_t parseLength(QByteArrayView value) {
-    if (value.isEmpty() || value.size() > 18)
+    if (value.isEmpty())
         return -1;
     std::int64_t length = 0;
     for (char c : value) {
         if (c < '0' || c > '9')
             return -1;
-        length = length * 10 + (c - '0');
+        const int digit = c - '0';
+        if (length > (std::numeric_limits<std::int64_t>::max() - digit) / 10)
+            return -1;
+        length = length * 10 + digit;
     }
     return length;
 }
@@ -41,8 +48,9 @@ void addHeaderLine(CurlTransfer::Head& head, QByteArrayView line) {
         appendList(head.transferEncoding, value);
     else if (name == "content-encoding")
         appendList(head.contentEncoding, value);
-    else if (name == "location")
-        head.location = value.toByteArray();
+    else if (name == "set-cookie")
+        head.cookies.append(
+            value.first(std::max<qsizetype>(value.indexOf('='), 0)).trimmed().toByteArray());
 }
 
 std::int32_t checkFraming(CurlTransfer::Head& head) {
@@ -55,9 +63,10 @@ std::int32_t checkFraming(CurlTransfer::Head& head) {
             head.contentLength = length;
         }
     }
+    // "identity" names no coding at all, as curl reads it.
     for (const QByteArray& coding : head.transferEncoding.split(',')) {
         const QByteArray name = coding.trimmed().toLower();
-        if (!name.isEmpty() && name != "chunked")
+        if (!name.isEmpty() && name != "chunked" && name != "identity")
             return InternetError::DecodingFailed;
     }
     bool known = true;

@@ -10,6 +10,6 @@
 void addHeaderLine(CurlTransfer::Head& head, QByteArrayView line);
 // The internet error code for framing headers that curl reads past, 0 when
 // they are sound: lengths that are no number or disagree, a transfer coding
-// other than chunked, a content coding that cannot be undone. Sets the
-// head's content length.
+// other than chunked ("identity" being none), a content coding that cannot be
+// undone. Sets the head's content length.
 std::int32_t checkFraming(CurlTransfer::Head& head);

@@ -473,6 +473,14 @@ private slots:
             << false << invalid;
         row("length that is no number")
             << QList<QByteArray>{kHead + "Content-Length: 5x\r\n\r\nhello"} << false << invalid;
+        row("negative length") << QList<QByteArray>{kHead + "Content-Length: -5\r\n\r\nhello"}
+                               << false << invalid;
+        row("length past 63 bits")
+            << QList<QByteArray>{kHead + "Content-Length: 9223372036854775808\r\n\r\nhello"}
+            << false << invalid;
+        row("lengths that disagree, one with leading zeros")
+            << QList<QByteArray>{kHead + "Content-Length: 005\r\nContent-Length: 6\r\n\r\nhello!"}
+            << false << invalid;
 
         row("closed before any answer") << QList<QByteArray>{} << false << terminated;
         row("gzip over a plain body")
@@ -493,6 +501,10 @@ private slots:
             << QList<QByteArray>{kHead +
                                  "Transfer-Encoding: gzip, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"}
             << false << undecodable;
+        row("identity beside a transfer coding never asked for")
+            << QList<QByteArray>{kHead + "Transfer-Encoding: identity, compress\r\n"
+                                         "Content-Length: 5\r\n\r\nhello"}
+            << false << undecodable;
 
         // Whatever the status, a body that does not decode is no page.
         for (const QByteArray status : {"404 Not Found", "503 Service Unavailable"})
@@ -509,6 +521,14 @@ private slots:
             row(name + " with garbage after it")
                 << QList<QByteArray>{codedAnswer(name, coded + "tail")} << false << undecodable;
         }
+        // Refused however the frame arrives, not only when libzstd sees it whole.
+        row("zstd frame short of the size it declares")
+            << QList<QByteArray>{codedAnswer("zstd", handMadeZstdFrame(10 << 3, 97, {""}))} << false
+            << undecodable;
+        row("zstd window past 8 MiB")
+            << QList<QByteArray>{codedAnswer("zstd",
+                                             handMadeZstdFrame(14 << 3, 18, {big.left(18)}))}
+            << false << undecodable;
         row("stacked codings, the inner one cut short")
             << QList<QByteArray>{codedAnswer(
                    "deflate, gzip",
@@ -529,6 +549,53 @@ private slots:
             staysFailed(*net, url);
     }
 
+    // An answer whose head never ended, or that is no HTTP at all, is a
+    // malformed answer, not an empty page; on a fresh connection and on one
+    // kept from the read before.
+    void answerCutInItsHeadFailsTheRead_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("reused");
+        QTest::addColumn<int>("code");
+        const int malformed = InternetError::InvalidServerResponse;
+        const struct {
+            const char* name;
+            QByteArray answer;
+            int code;
+        } rows[] = {
+            {"status line and a field", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n",
+             malformed},
+            {"status line alone", "HTTP/1.1 200 OK\r\n", malformed},
+            {"fields without a status line", "Content-Type: text/html\r\nContent-Length: 5\r\n",
+             malformed},
+            {"bytes that are no HTTP", "hello, this is no HTTP\r\n\r\n", malformed},
+            // No answer began: as a close before any answer.
+            {"an interim answer alone", "HTTP/1.1 100 Continue\r\n\r\n",
+             InternetError::ConnectionAborted},
+        };
+        for (const auto& row : rows)
+            for (bool reused : {false, true})
+                QTest::addRow("%s, %s", row.name, reused ? "reused" : "fresh")
+                    << row.answer << reused << row.code;
+    }
+    void answerCutInItsHeadFailsTheRead() {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, reused);
+        QFETCH(int, code);
+        server->setKeptAlive("/first", "first page");
+        server->setRaw("/cut", answer);
+        if (reused) {
+            const InternetHandle first =
+                net->InternetOpenUrl(session, server->url("/first").toLatin1());
+            QCOMPARE(readAll(*net, first).body, QByteArray("first page"));
+            QVERIFY(net->InternetCloseHandle(first));
+        }
+        const InternetHandle url = net->InternetOpenUrl(session, server->url("/cut").toLatin1());
+        const Download d = url ? readAll(*net, url) : Download{{}, {}, false, net->lastError()};
+        QVERIFY(!d.ok);
+        QCOMPARE(d.error, code);
+        QCOMPARE(server->acceptedConnections(), 1);
+    }
+
     // The same framings and codings, sound, in their allowed variations.
     void soundAnswersArriveWhole_data() {
         QTest::addColumn<QByteArray>("answer");
@@ -546,6 +613,22 @@ private slots:
 
         row("an interim answer first")
             << "HTTP/1.1 100 Continue\r\n\r\n" + lengthHead(5) + "hello" << QByteArray("hello");
+        // A head ends only at its blank line, and only then may another begin.
+        const QByteArray small = pattern(21);
+        const QByteArray smallGz = encodedBody(small, BodyCoding::Gzip);
+        row("a field named like a status line")
+            << kHead + "Content-Encoding: gzip\r\nHTTP/x: y\r\nContent-Length: " +
+                   QByteArray::number(smallGz.size()) + "\r\n\r\n" + smallGz
+            << small;
+        row("100 Continue and 103 Early Hints, the answer coded")
+            << "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\n"
+               "Link: </style.css>; rel=preload\r\n\r\n" +
+                   codedAnswer("gzip", smallGz)
+            << small;
+        row("103 Early Hints coded, the answer not")
+            << "HTTP/1.1 103 Early Hints\r\nContent-Encoding: gzip\r\nContent-Length: 9\r\n\r\n" +
+                   lengthHead(5) + "hello"
+            << QByteArray("hello");
 
         row("no content") << QByteArray("HTTP/1.1 204 No Content\r\n\r\n") << QByteArray();
         row("gzip") << codedAnswer("gzip", encodedBody(page, BodyCoding::Gzip)) << page;
@@ -572,6 +655,9 @@ private slots:
             << streamed;
         row("brotli") << codedAnswer("br", encodedBody(page, BodyCoding::Brotli)) << page;
         row("zstd") << codedAnswer("zstd", encodedBody(page, BodyCoding::Zstd)) << page;
+        row("zstd in several blocks")
+            << codedAnswer("zstd", encodedBody(page.repeated(4), BodyCoding::Zstd))
+            << page.repeated(4);
         row("zstd in two frames") << codedAnswer("zstd", encodedBody(page, BodyCoding::Zstd) +
                                                              encodedBody(page, BodyCoding::Zstd))
                                   << page + page;
@@ -599,6 +685,16 @@ private slots:
         row("chunked, chunked")
             << kHead + "Transfer-Encoding: chunked, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"
             << QByteArray("hello");
+        // "identity" is no transfer coding: the body is framed by what remains.
+        row("identity, chunked")
+            << kHead + "Transfer-Encoding: identity, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"
+            << QByteArray("hello");
+        row("identity, identity, with a length")
+            << kHead + "Transfer-Encoding: identity, identity\r\nContent-Length: 5\r\n\r\nhello"
+            << QByteArray("hello");
+        row("length with leading zeros") << kHead + "Content-Length: 0000000000000000005\r\n\r\n"
+                                                    "helloEXTRA"
+                                         << QByteArray("hello");
     }
     void soundAnswersArriveWhole() {
         QFETCH(QByteArray, answer);
@@ -643,6 +739,83 @@ private slots:
         QCOMPARE(net->InternetOpenUrl(session, tls.url("/down").toLatin1()), InternetHandle{0});
         QCOMPARE(net->lastError(), InternetError::HttpsToHttpOnRedirect);
         QCOMPARE(server->requestCount("/plain"), 0);
+    }
+
+    // The address curl follows decides, whatever the answer holds and on every
+    // hop: never from HTTPS down to HTTP. A cookie an HTTPS answer set without
+    // "Secure" never reaches the plain server, then or on a later read.
+    void redirectsNeverLeaveHttps_data() {
+        // {tls}/a answers 302 with these lines; {plain}/start sends on to it.
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("code");
+        const QByteArray tls = "{tls}/a", plain = "{plain}/start", fine = "fine page", none;
+        const int refused = InternetError::HttpsToHttpOnRedirect;
+        const auto row = [](const char* name, const QByteArray& start, const QByteArray& lines,
+                            const QByteArray& body,
+                            int code) { QTest::newRow(name) << start << lines << body << code; };
+        row("two Location lines, HTTP first", tls,
+            "Location: {plain}/leak\r\nLocation: {tls}/fine\r\n", none, refused);
+        row("two Location lines, HTTPS first", tls,
+            "Location: {tls}/fine\r\nLocation: {plain}/leak\r\n", fine, 0);
+        row("an empty second Location", tls, "Location: {plain}/leak\r\nLocation:\r\n", none,
+            refused);
+        row("an empty first Location", tls, "Location: \r\nLocation: {plain}/leak\r\n", none,
+            refused);
+        // curl takes no field named "Location " for an address.
+        row("a blank before the colon", tls, "Location : {plain}/leak\r\n", "moved", 0);
+        row("a blank before the colon, then HTTPS", tls,
+            "Location : {plain}/leak\r\nLocation: {tls}/fine\r\n", fine, 0);
+        row("relative", tls, "Location: /fine\r\n", fine, 0);
+        row("scheme in capitals", tls, "Location: HTTP://{plainHost}/leak\r\n", none, refused);
+        row("HTTP to HTTPS to HTTP", plain, "Location: {plain}/leak\r\n", none, refused);
+        row("HTTP to HTTPS to HTTPS", plain, "Location: {tls}/fine\r\n", fine, 0);
+        row("another scheme", tls, "Location: ftp://127.0.0.1/x\r\n", none,
+            InternetError::UnrecognizedScheme);
+        // Each hop's head stands alone: the first one's coding is not the next's.
+        row("a coded redirect to a plain page", tls,
+            "Content-Encoding: gzip\r\nLocation: /fine\r\n", fine, 0);
+    }
+    void redirectsNeverLeaveHttps() {
+        QFETCH(QByteArray, start);
+        QFETCH(QByteArray, lines);
+        QFETCH(QByteArray, body);
+        QFETCH(int, code);
+        HttpTestServer tls(testServerTls());
+        TrustedTestCertificate trusted;
+        // Both by one name, which cookies go to whatever the port, and which
+        // curl does not take for a safe loopback as it takes 127.0.0.1.
+        const QByteArray tlsHost = "pages.test:" + QByteArray::number(tls.port());
+        const QByteArray plainHost = "pages.test:" + QByteArray::number(server->port());
+        net->pinAddresses({tlsHost + ":127.0.0.1", plainHost + ":127.0.0.1"});
+        const auto expand = [&](QByteArray text) {
+            return text.replace("{tls}", "https://" + tlsHost)
+                .replace("{plain}", "http://" + plainHost)
+                .replace("{plainHost}", plainHost);
+        };
+        tls.setRaw("/a", expand("HTTP/1.1 302 Found\r\nSet-Cookie: sid=s3cret; Path=/\r\n" + lines +
+                                "Content-Length: 5\r\n\r\nmoved"));
+        tls.setBody("/fine", "fine page");
+        tls.setBody("/after", "after");
+        server->setRedirect("/start", QString::fromLatin1(expand("{tls}/a")), 301);
+        server->setBody("/leak", "plain page");
+        server->setBody("/after", "after");
+
+        const InternetHandle url = net->InternetOpenUrl(session, expand(start));
+        const Download d = url ? readAll(*net, url) : Download{{}, {}, false, net->lastError()};
+        QCOMPARE(d.error, code);
+        QCOMPARE(d.body, body);
+        if (code == InternetError::HttpsToHttpOnRedirect)
+            QCOMPARE(server->requestCount("/leak"), 0);
+
+        // Later reads: the cookie goes back over HTTPS, never in the clear.
+        for (const QByteArray where : {"{tls}/after", "{plain}/after"})
+            QCOMPARE(readAll(*net, net->InternetOpenUrl(session, expand(where))).body,
+                     QByteArray("after"));
+        QVERIFY(tls.lastRequestHeaders("/after").contains("\r\nCookie: sid=s3cret\r\n"));
+        for (const char* path : {"/start", "/leak", "/after"})
+            QVERIFY2(!server->lastRequestHeaders(path).contains("sid="), path);
     }
 
     // Large pages over plain HTTP and TLS, read with or without events

@@ -39,6 +39,15 @@ private slots:
         QCOMPARE(internetErrorCode({CURLE_RECV_ERROR, 0, 0}), 12152);
         QCOMPARE(internetErrorCode({CURLE_OK, 0, ECONNRESET}), 0);
     }
+
+    // curl says "unsupported protocol" both for an address of another scheme
+    // and for an answer that is no HTTP; only the first is the scheme's fault.
+    void notHttpOrNotAScheme() {
+        CurlOutcome outcome{CURLE_UNSUPPORTED_PROTOCOL, 0, 0};
+        QCOMPARE(internetErrorCode(outcome), 12006);
+        outcome.requestSent = true;
+        QCOMPARE(internetErrorCode(outcome), 12152);
+    }
 };
 
 QTEST_MAIN(TestInternetErrorMap)

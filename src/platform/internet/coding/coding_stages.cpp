@@ -5,6 +5,8 @@
 #include <zstd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -90,14 +92,71 @@ private:
     BrotliDecoderState* state_;
 };
 
-// A zstd body may hold several frames one after the other.
+// What a zstd frame's header tells before any of its blocks is decoded.
+struct ZstdFrameHeader {
+    enum class Read { Done, NeedMore, Bad };
+    bool skippable = false;
+    std::uint64_t windowSize = 0;
+    std::optional<std::uint64_t> contentSize;
+
+    // The frame format is fixed by RFC 8878; libzstd's own parser is no part
+    // of its stable interface.
+    Read read(const unsigned char* in, std::size_t size) {
+        const auto little = [&](std::size_t at, std::size_t bytes) {
+            std::uint64_t value = 0;
+            for (std::size_t i = bytes; i-- > 0;)
+                value = (value << 8) | in[at + i];
+            return value;
+        };
+        if (size < 4)
+            return Read::NeedMore;
+        const std::uint64_t magic = little(0, 4);
+        if ((magic & 0xFFFFFFF0u) == 0x184D2A50u) {
+            skippable = true;
+            return Read::Done;
+        }
+        if (magic != 0xFD2FB528u)
+            return Read::Bad;
+        if (size < 5)
+            return Read::NeedMore;
+        const unsigned descriptor = in[4];
+        if (descriptor & 0x08) // reserved
+            return Read::Bad;
+        const bool singleSegment = descriptor & 0x20;
+        constexpr std::size_t kDictionaryBytes[] = {0, 1, 2, 4};
+        constexpr std::size_t kSizeBytes[] = {0, 2, 4, 8};
+        const std::size_t dictionaryBytes = kDictionaryBytes[descriptor & 3];
+        std::size_t sizeBytes = kSizeBytes[descriptor >> 6];
+        if (sizeBytes == 0 && singleSegment)
+            sizeBytes = 1;
+        const std::size_t windowAt = 5;
+        const std::size_t sizeAt = windowAt + (singleSegment ? 0 : 1) + dictionaryBytes;
+        if (size < sizeAt + sizeBytes)
+            return Read::NeedMore;
+        if (sizeBytes > 0)
+            contentSize = little(sizeAt, sizeBytes) + (sizeBytes == 2 ? 256 : 0);
+        if (singleSegment) {
+            windowSize = *contentSize;
+        } else {
+            const unsigned exponent = in[windowAt] >> 3;
+            const std::uint64_t base = std::uint64_t{1} << (10 + exponent);
+            windowSize = base + base / 8 * (in[windowAt] & 7);
+        }
+        return Read::Done;
+    }
+};
+
+// A zstd body may hold several frames one after the other. Each frame's
+// header is read before libzstd sees the frame: its single-pass path, taken
+// when a whole frame is at hand, skips the window limit, and its streaming
+// path takes a frame whose last block is empty for complete whatever size
+// the frame declared. Checked here, the verdict does not depend on how the
+// bytes arrive.
 class ZstdStage : public Stage {
 public:
     ZstdStage() : stream_(ZSTD_createDStream()) {
-        // Browsers decode windows up to 8 MB; a larger one would let a server
-        // make the program set aside far more memory than any page needs.
         if (stream_)
-            ZSTD_DCtx_setParameter(stream_, ZSTD_d_windowLogMax, 23);
+            ZSTD_DCtx_setParameter(stream_, ZSTD_d_windowLogMax, kMaxWindowLog);
     }
     ~ZstdStage() override { ZSTD_freeDStream(stream_); }
 
@@ -106,20 +165,48 @@ protected:
                std::size_t* used, std::size_t* made) override {
         if (!stream_)
             return Status::Fail;
+        if (!frame_) {
+            ZstdFrameHeader header;
+            switch (header.read(in, inSize)) {
+            case ZstdFrameHeader::Read::NeedMore:
+                return Status::Going; // nothing used or made: waits for more
+            case ZstdFrameHeader::Read::Bad:
+                return Status::Fail;
+            case ZstdFrameHeader::Read::Done:
+                break;
+            }
+            if (!header.skippable && header.windowSize > kMaxWindow)
+                return Status::Fail;
+            frame_ = header;
+            frameMade_ = 0;
+        }
         ZSTD_inBuffer input{in, inSize, 0};
         ZSTD_outBuffer output{out, outSize, 0};
         const std::size_t result = ZSTD_decompressStream(stream_, &output, &input);
         *used = input.pos;
         *made = output.pos;
-        if (ZSTD_isError(result))
+        frameMade_ += output.pos;
+        const std::optional<std::uint64_t> declared =
+            frame_->skippable ? std::nullopt : frame_->contentSize;
+        if (ZSTD_isError(result) || (declared && frameMade_ > *declared))
             return Status::Fail;
-        return result == 0 ? Status::End : Status::Going;
+        if (result != 0)
+            return Status::Going;
+        frame_.reset();
+        return declared && frameMade_ != *declared ? Status::Fail : Status::End;
     }
 
     Status restart(QByteArrayView) override { return Status::Going; }
 
 private:
+    // Browsers decode windows up to 8 MB; a larger one would let a server
+    // make the program set aside far more memory than any page needs.
+    static constexpr int kMaxWindowLog = 23;
+    static constexpr std::uint64_t kMaxWindow = std::uint64_t{1} << kMaxWindowLog;
+
     ZSTD_DStream* stream_;
+    std::optional<ZstdFrameHeader> frame_; // of the frame being decoded
+    std::uint64_t frameMade_ = 0;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "mainwindow/form1.h"
+#include "platform/engine_accessibility.h"
 #include "platform/qt_basic_services.h"
 #include "platform/qt_platform.h"
 
@@ -10,9 +11,7 @@ int main(int argc, char** argv) {
     // The web engine's sandbox refuses to run as root.
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    // Pages reach screen readers only with the engine's accessibility on.
-    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
-        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+    prepareEngineAccessibility();
     // Qt's own event dispatcher: a page is read with one round of events per
     // chunk, and a round costs half as much as through GLib's. Whoever set
     // the variable keeps their choice.

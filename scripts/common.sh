@@ -17,8 +17,8 @@ need_packages() {
   fi
 }
 
-build_packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-multimedia-dev
-                libqt6webenginecore6-bin libgl-dev libpulse0 fonts-dejavu-core zlib1g-dev
+build_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-private-dev qt6-webengine-dev
+                qt6-multimedia-dev libqt6webenginecore6-bin libgl-dev libpulse0 fonts-dejavu-core zlib1g-dev
                 libcurl4-openssl-dev libbrotli-dev libzstd-dev pkg-config)
 
 configure_and_build() {

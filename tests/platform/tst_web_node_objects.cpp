@@ -145,13 +145,15 @@ private slots:
     // what the engine did not register is not the sweep's to delete.
     void keepsWhatIsAliveOrUnknown() {
         QObject view;
-        QObject* gone = nullptr;
-        const QAccessible::Id goneId = addNode(&view, QStringLiteral("gone"), &gone);
+        QObject* goneObject = nullptr;
+        const QAccessible::Id goneId = addNode(&view, QStringLiteral("gone"), &goneObject);
+        QPointer<QObject> gone = goneObject;
         QObject* stays = nullptr;
         const QAccessible::Id staysId = addNode(gone, QStringLiteral("stays"), &stays);
-        QPointer<QObject> goneChild = nodeObject(addNode(stays, QStringLiteral("gone child")));
-        QAccessible::deleteAccessibleInterface(
-            QAccessible::uniqueId(QAccessible::queryAccessibleInterface(goneChild.data())));
+        QObject* goneChildObject = nullptr;
+        const QAccessible::Id goneChildId =
+            addNode(stays, QStringLiteral("gone child"), &goneChildObject);
+        QPointer<QObject> goneChild = goneChildObject;
         QPointer<QObject> unknownInside = new QObject(gone);
         QPointer<QTimer> helperInside = new QTimer(gone);
         QPointer<QObject> unknownAtTop = new QObject(&view);
@@ -159,13 +161,17 @@ private slots:
         addNode(&view, QStringLiteral("live parent"), &liveParent);
         QPointer<QObject> liveChild = nodeObject(addNode(liveParent, QStringLiteral("live child")));
         QAccessible::deleteAccessibleInterface(goneId);
+        QAccessible::deleteAccessibleInterface(goneChildId);
 
         QCOMPARE(releaseDeadWebNodeObjects(&view), 2);
+        QVERIFY(gone.isNull());
         QVERIFY(goneChild.isNull());
-        QCOMPARE(stays->parent(), &view);
+        QVERIFY(QAccessible::accessibleInterface(staysId));
         QCOMPARE(QAccessible::accessibleInterface(staysId)->object(), stays);
+        QCOMPARE(stays->parent(), &view);
         QCOMPARE(QAccessible::queryAccessibleInterface(stays)->text(QAccessible::Name),
                  QStringLiteral("stays"));
+        QVERIFY(unknownInside && helperInside && unknownAtTop && liveChild);
         QCOMPARE(unknownInside->parent(), &view);
         QCOMPARE(helperInside->parent(), &view);
         QCOMPARE(unknownAtTop->parent(), &view);

@@ -1,5 +1,6 @@
 #include "build_info.h"
 #include "mainwindow/form1.h"
+#include "platform/browser/engine_accessibility.h"
 #include "platform/browser/web_engine_sandbox.h"
 #include "platform/desktop/qt_message_boxes.h"
 #include "qt_platform.h"
@@ -8,9 +9,7 @@
 
 int main(int argc, char** argv) {
     allowWebEngineAsRoot();
-    // Pages reach screen readers only with the engine's accessibility on.
-    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
-        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+    prepareEngineAccessibility();
     // Qt's own event dispatcher: a page is read with one round of events per
     // chunk, and a round costs half as much as through GLib's. Whoever set
     // the variable keeps their choice.

@@ -1,8 +1,11 @@
 #include "platform/browser/qt_web_browser.h"
 
+#include "platform/browser/web_node_objects.h"
+
 #include <QAction>
 #include <QFileInfo>
 #include <QList>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -30,6 +33,18 @@ QtWebBrowser::QtWebBrowser(QString homeAddress, QUrl searchPage)
     // context menu offers only what it can do.
     for (QWebEnginePage::WebAction idle : unavailableActions())
         view_->pageAction(idle)->setVisible(false);
+
+    // The engine leaves behind the objects of every page an assistive tool
+    // could read (web_node_objects.h). They go whenever a page has loaded and
+    // at least every sweep interval: the page before's tree dies only once the
+    // new page's tree is built, and a page's own scripts leave objects behind
+    // too, however long the period.
+    QWebEngineView* view = view_;
+    QObject::connect(view, &QWebEngineView::loadFinished, view,
+                     [view] { releaseDeadWebNodeObjects(view); });
+    auto* sweep = new QTimer(view);
+    QObject::connect(sweep, &QTimer::timeout, view, [view] { releaseDeadWebNodeObjects(view); });
+    sweep->start(kNodeSweepInterval);
 }
 
 QtWebBrowser::~QtWebBrowser() {

@@ -8,10 +8,16 @@
 
 #include <QWebEngineView>
 
+#include <chrono>
+
 // The browser pane on the platform's web engine. Requests go straight to the
-// view and return at once; the program listens to none of its signals.
+// view and return at once; the program listens to none of its signals. The
+// pane itself releases what the engine keeps of pages gone for assistive
+// tools (web_node_objects.h).
 class QtWebBrowser : public WebBrowser {
 public:
+    static constexpr std::chrono::seconds kNodeSweepInterval{30};
+
     // `homeAddress` is where Home goes (given like any Navigate address);
     // `searchPage` is where Search goes.
     explicit QtWebBrowser(QString homeAddress = {},

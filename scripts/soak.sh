@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# Soak run, by hand (not part of the tests): the real window on a virtual
+# display watches a local page that changes at every period end, at "10 sec",
+# for MINUTES minutes, and the memory of Vigilo and its helper processes is
+# sampled every minute. Prints the growth per 1000 period ends fitted over the
+# second half of the run.
+#
+#   bash scripts/soak.sh MINUTES [single|random] [on|off]
+#
+# single: the URL box holds the changing page (a download, a change test and a
+#         real update at each period end, then the pane shows it).
+# random: random mode over a list of 50 local pages in a vigilo.cfg beside a
+#         copy of the program.
+# on:     accessibility on, as with a screen reader: the accessibility bus is
+#         switched on, QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, and an AT-SPI
+#         client reads the whole window once a minute.
+# off:    no assistive tool listening.
+#
+# Needs no display of its own: Xvfb, openbox and a private D-Bus session with
+# the accessibility bus are started and stopped here. Logs stay in the folder
+# printed at the start (VIGILO_SOAK_DIR to choose it). VIGILO_SOAK_PROGRAM soaks
+# another build of the program instead of building this one.
+set -euo pipefail
+
+if [ "${1:-}" = --inner ]; then
+  inner=1
+  shift
+else
+  inner=0
+fi
+minutes=${1:-}
+mode=${2:-single}
+a11y=${3:-on}
+if ! [[ "$minutes" =~ ^[1-9][0-9]*$ ]] || [[ "$mode" != single && "$mode" != random ]] ||
+   [[ "$a11y" != on && "$a11y" != off ]]; then
+  echo "usage: bash scripts/soak.sh MINUTES [single|random] [on|off]" >&2
+  exit 2
+fi
+scripts=$(cd "$(dirname "$0")" && pwd)
+
+if [ "$inner" = 0 ]; then
+  source "$scripts/common.sh"
+  need_packages "${build_packages[@]}" xvfb openbox xdotool dbus at-spi2-core python3-gi \
+    gir1.2-atspi-2.0 python3-pyatspi
+  program=${VIGILO_SOAK_PROGRAM:-}
+  if [ -z "$program" ]; then
+    [ -f "$build/build.ninja" ] ||
+      cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" --target vigilo >/dev/null
+    program=$build/bin/vigilo
+  fi
+  work=${VIGILO_SOAK_DIR:-$(mktemp -d /tmp/vigilo-soak.XXXXXX)}
+  mkdir -p "$work/program"
+  # A copy of the program, so that its vigilo.cfg is the run's own.
+  cp "$program" "$work/program/vigilo"
+  cp "$here/resources/start.htm" "$work/program/"
+  echo "Soak: $minutes min, $mode mode, accessibility $a11y; logs in $work"
+  kind=given
+  [ "$program" = "$build/bin/vigilo" ] &&
+    kind="$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt") build"
+  echo "Program: $program ($kind); CPU: $(lscpu | sed -n 's/^Model name: *//p' | head -1)"
+  # A private session bus; the accessibility bus starts on it when asked for.
+  # Its daemons' chatter goes to a log; the run's own messages to stdout.
+  export VIGILO_SOAK_DIR=$work
+  exec dbus-run-session -- bash "$0" --inner "$minutes" "$mode" "$a11y" 2>"$work/dbus.log"
+fi
+exec 2>&1
+
+work=$VIGILO_SOAK_DIR
+log=$work/soak.log
+: >"$log"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
+  done
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+# The pages.
+/usr/bin/python3 "$scripts/soak_server.py" >"$work/server.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+  port=$(head -1 "$work/server.log" 2>/dev/null || true)
+  [ -n "$port" ] && break
+  sleep 0.2
+done
+[ -n "$port" ] || { echo "the page server did not start" >&2; exit 1; }
+base="http://127.0.0.1:$port"
+
+# The display and its window manager.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.2
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -1 "$work/display")
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+
+if [ "$a11y" = on ]; then
+  # What a screen reader does when it starts.
+  /usr/bin/python3 "$scripts/soak_reader.py" enable
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+else
+  unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
+fi
+[ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
+
+if [ "$mode" = random ]; then
+  for n in $(seq 0 49); do printf '%s/list/%d.htm\r\n' "$base" "$n"; done \
+    >"$work/program/vigilo.cfg"
+  marker="Town page"
+else
+  rm -f "$work/program/vigilo.cfg"
+  marker="The Daily Watch"
+fi
+
+(cd "$work/program" && exec ./vigilo) >"$work/vigilo.log" 2>&1 &
+vigilo=$!
+pids+=($vigilo)
+window=$(timeout 60 xdotool search --sync --onlyvisible --class Vigilo | head -1)
+[ -n "$window" ] || { echo "the window did not open" >&2; exit 1; }
+sleep 5 # the start page loads
+xdotool windowactivate --sync "$window"
+
+# Start at "10 sec" from the keyboard. The focus starts on Start; Tab goes to
+# "select wav", "<< Browse", the interval box, the URL box, the random list
+# box and the mode buttons.
+keys() { xdotool key --window "$window" --delay 150 "$@"; }
+keys Tab Tab Tab
+xdotool type --window "$window" --delay 50 "10 sec"
+if [ "$mode" = single ]; then
+  keys Tab
+  xdotool type --window "$window" --delay 20 "$base/watched.htm"
+  keys shift+Tab shift+Tab shift+Tab shift+Tab
+else
+  # To random mode; the URL box and "<< Browse" step out of the Tab order.
+  keys Tab Tab Tab Down shift+Tab shift+Tab shift+Tab shift+Tab
+fi
+keys space
+
+period_ends() { grep -c '^pane /\(watched\|list/\)' "$work/server.log" || true; }
+for _ in $(seq 40); do
+  [ "$(period_ends)" -gt 0 ] && break
+  sleep 1
+done
+if [ "$(period_ends)" -eq 0 ]; then
+  echo "no period end came within 40 s of Start: the keys did not reach the window" >&2
+  exit 1
+fi
+echo "Started; sampling once a minute."
+
+reading=""
+started=$(date +%s)
+for minute in $(seq 0 "$minutes"); do
+  if [ "$minute" -gt 0 ]; then
+    wait_s=$((started + 60 * minute - $(date +%s)))
+    [ "$wait_s" -gt 0 ] && sleep "$wait_s"
+  fi
+  if [ "$a11y" = on ]; then
+    reading=$(timeout 50 /usr/bin/python3 "$scripts/soak_reader.py" read "$marker" 2>/dev/null ||
+      echo "reader failed or timed out")
+    echo "read $minute $reading" >>"$log"
+  fi
+  figures=$(/usr/bin/python3 "$scripts/soak_stats.py" sample "$vigilo") || {
+    echo "Vigilo ended at minute $minute (see $work/vigilo.log)" >&2
+    exit 1
+  }
+  echo "sample $minute $(period_ends) $figures" >>"$log"
+  set -- $figures
+  printf 'minute %3d  period ends %5d  vigilo RSS %6d MB  PSS %6d MB  tree PSS %6d MB  %s\n' \
+    "$minute" "$(period_ends)" $(($1 / 1024)) $(($2 / 1024)) $(($4 / 1024)) \
+    "$([ "$a11y" = on ] && echo "${reading%% seconds*}")"
+done
+
+/usr/bin/python3 "$scripts/soak_stats.py" fit "$log"

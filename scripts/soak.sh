@@ -62,6 +62,11 @@ if [ "$inner" = 0 ]; then
   # A private session bus; the accessibility bus starts on it when asked for.
   # Its daemons' chatter goes to a log; the run's own messages to stdout.
   export VIGILO_SOAK_DIR=$work
+  # The accessibility bus puts its socket in the runtime folder (else in
+  # ~/.cache, shared by every session): each run gets its own, so that runs
+  # side by side do not take each other's bus.
+  mkdir -p -m 700 "$work/runtime"
+  export XDG_RUNTIME_DIR=$work/runtime
   exec dbus-run-session -- bash "$0" --inner "$minutes" "$mode" "$a11y" 2>"$work/dbus.log"
 fi
 exec 2>&1

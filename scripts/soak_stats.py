@@ -2,8 +2,9 @@
 """Memory figures for soak.sh.
 
     soak_stats.py sample PID   prints, in KiB: the process's RSS and PSS, then
-                               the RSS and PSS summed over it and all its
-                               descendants, then how many processes that is
+                               the RSS, PSS and private memory summed over it
+                               and all its descendants, then how many
+                               processes that is
     soak_stats.py fit LOG      reads the samples soak.sh logged and prints the
                                growth per 1000 period ends, fitted over the
                                second half of the run
@@ -16,8 +17,8 @@ TREE_GOAL_MB = 10.0
 
 
 def rollup(pid):
-    """(rss, pss) in KiB, or None when the process is gone."""
-    rss = pss = 0
+    """(rss, pss, private) in KiB, or None when the process is gone."""
+    rss = pss = private = 0
     try:
         with open(f"/proc/{pid}/smaps_rollup") as f:
             for line in f:
@@ -25,9 +26,11 @@ def rollup(pid):
                     rss = int(line.split()[1])
                 elif line.startswith("Pss:"):
                     pss = int(line.split()[1])
+                elif line.startswith(("Private_Clean:", "Private_Dirty:")):
+                    private += int(line.split()[1])
     except (FileNotFoundError, ProcessLookupError, PermissionError):
         return None
-    return rss, pss
+    return rss, pss, private
 
 
 def descendants(root):
@@ -56,36 +59,40 @@ def sample(pid):
     own = rollup(pid)
     if own is None:
         return 1
-    tree_rss = tree_pss = count = 0
+    tree_rss = tree_pss = tree_private = count = 0
     for p in descendants(pid):
         figures = rollup(p)
         if figures:
             tree_rss += figures[0]
             tree_pss += figures[1]
+            tree_private += figures[2]
             count += 1
-    print(own[0], own[1], tree_rss, tree_pss, count)
+    print(own[0], own[1], tree_rss, tree_pss, tree_private, count)
     return 0
 
 
 def slope(points):
-    """Least-squares slope of y over x."""
+    """Least-squares slope of y over x and its standard error."""
     n = len(points)
     mx = sum(x for x, _ in points) / n
     my = sum(y for _, y in points) / n
     sxx = sum((x - mx) ** 2 for x, _ in points)
-    if sxx == 0:
-        return None
-    return sum((x - mx) * (y - my) for x, y in points) / sxx
+    b = sum((x - mx) * (y - my) for x, y in points) / sxx
+    residue = sum((y - my - b * (x - mx)) ** 2 for x, y in points)
+    return b, (residue / (n - 2) / sxx) ** 0.5 if n > 2 else float("inf")
 
 
 def fit(log):
-    """The log's sample lines read:
-    sample MINUTE PERIOD_ENDS VIGILO_RSS VIGILO_PSS TREE_RSS TREE_PSS PROCESSES"""
+    """The log's sample lines read: sample MINUTE PERIOD_ENDS VIGILO_RSS
+    VIGILO_PSS TREE_RSS TREE_PSS TREE_PRIVATE PROCESSES.
+
+    The tree's goal is judged on its private memory: its PSS also moves when
+    other programs start or stop mapping the same libraries."""
     rows = []
     with open(log) as f:
         for line in f:
             fields = line.split()
-            if len(fields) == 8 and fields[0] == "sample":
+            if len(fields) == 9 and fields[0] == "sample":
                 rows.append([float(v) for v in fields[1:]])
     if len(rows) < 4:
         print(f"only {len(rows)} samples: too few to fit a slope")
@@ -97,18 +104,19 @@ def fit(log):
         return 1
     print(f"period ends: {int(rows[-1][1])} in {int(last)} minutes; fitted over minutes "
           f"{int(half[0][0])}-{int(last)} ({int(half[-1][1] - half[0][1])} period ends)")
-    print(f"{'':12}{'start MB':>10}{'end MB':>10}{'MB per 1000 period ends':>26}")
+    print(f"{'':13}{'start MB':>10}{'end MB':>10}{'MB per 1000 period ends':>34}")
     verdict = 0
     for name, column, goal in (("vigilo RSS", 2, VIGILO_GOAL_MB), ("vigilo PSS", 3, None),
-                               ("tree RSS", 4, None), ("tree PSS", 5, TREE_GOAL_MB)):
-        growth = slope([(r[1], r[column] / 1024) for r in half]) * 1000
+                               ("tree RSS", 4, None), ("tree PSS", 5, None),
+                               ("tree private", 6, TREE_GOAL_MB)):
+        growth, error = slope([(r[1], r[column] / 1024) for r in half])
         mark = ""
         if goal is not None:
-            ok = growth < goal
+            ok = growth * 1000 < goal
             mark = f"  goal < {goal:g}: {'met' if ok else 'MISSED'}"
             verdict |= 0 if ok else 2
-        print(f"{name:12}{rows[0][column] / 1024:10.1f}{rows[-1][column] / 1024:10.1f}"
-              f"{growth:26.2f}{mark}")
+        print(f"{name:13}{rows[0][column] / 1024:10.1f}{rows[-1][column] / 1024:10.1f}"
+              f"{growth * 1000:24.2f} +- {error * 1000:6.2f}{mark}")
     return verdict
 
 

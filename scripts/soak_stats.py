@@ -104,7 +104,12 @@ def fit(log):
         return 1
     print(f"period ends: {int(rows[-1][1])} in {int(last)} minutes; fitted over minutes "
           f"{int(half[0][0])}-{int(last)} ({int(half[-1][1] - half[0][1])} period ends)")
-    print(f"{'':13}{'start MB':>10}{'end MB':>10}{'MB per 1000 period ends':>34}")
+    first = [r for r in rows if r[0] < last / 2]
+    # The range of each half beside the slope: RSS steps between a few levels
+    # some MB apart as freed memory goes back to the system or not, which can
+    # tilt the slope of an hour's run while the range stays where it was.
+    print(f"{'':13}{'start MB':>10}{'end MB':>10}{'MB per 1000 period ends':>34}"
+          f"{'range, 1st half':>18}{'2nd half':>12}")
     verdict = 0
     for name, column, goal in (("vigilo RSS", 2, VIGILO_GOAL_MB), ("vigilo PSS", 3, None),
                                ("tree RSS", 4, None), ("tree PSS", 5, None),
@@ -115,8 +120,11 @@ def fit(log):
             ok = growth * 1000 < goal
             mark = f"  goal < {goal:g}: {'met' if ok else 'MISSED'}"
             verdict |= 0 if ok else 2
+        ranges = "".join(f"{min(r[column] for r in part) / 1024:>{width}.0f}-"
+                         f"{max(r[column] for r in part) / 1024:.0f}"
+                         for part, width in ((first, 14), (half, 8)))
         print(f"{name:13}{rows[0][column] / 1024:10.1f}{rows[-1][column] / 1024:10.1f}"
-              f"{growth * 1000:24.2f} +- {error * 1000:6.2f}{mark}")
+              f"{growth * 1000:24.2f} +- {error * 1000:6.2f}{ranges}{mark}")
     return verdict
 
 

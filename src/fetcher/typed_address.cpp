@@ -4,26 +4,22 @@
 
 #include <algorithm>
 
+bool isLatin1(QStringView text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
 QByteArray asciiAddress(const QString& address) {
-    qsizetype first = 0;
-    qsizetype last = address.size();
-    const auto blank = [&](qsizetype i) {
-        return address.at(i) == QLatin1Char(' ') || address.at(i) == QLatin1Char('\t');
-    };
-    while (first < last && blank(first))
-        ++first;
-    while (last > first && blank(last - 1))
-        --last;
-    const QUrl url(address.mid(first, last - first), QUrl::TolerantMode);
+    const QUrl url(address, QUrl::TolerantMode);
     if (!url.isValid() || url.isEmpty())
         return {};
     return url.toEncoded();
 }
 
 std::optional<QByteArray> addressBytes(const QString& typed) {
-    if (std::all_of(typed.cbegin(), typed.cend(), [](QChar c) { return c.unicode() <= 0xFF; }))
+    if (isLatin1(typed))
         return typed.toLatin1();
-    QByteArray ascii = asciiAddress(typed);
+    // Blanks around an address are no part of it.
+    QByteArray ascii = asciiAddress(typed.trimmed());
     if (ascii.isEmpty())
         return std::nullopt;
     return ascii;

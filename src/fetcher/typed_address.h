@@ -2,13 +2,17 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
+// Whether every character has a byte of its own in the list file and on the
+// wire.
+bool isLatin1(QStringView text);
+
 // The ASCII form of an address with characters beyond Latin-1, the one the
 // browser pane asks for: the host name in its ASCII (punycode) form, the rest
-// percent-encoded as UTF-8. Blanks around it are no part of it. Empty when
-// the text is no address at all.
+// percent-encoded as UTF-8. Empty when the text is no address at all.
 QByteArray asciiAddress(const QString& address);
 
 // The bytes a typed address goes to the internet reader as: one a character

@@ -4,8 +4,6 @@
 
 #include <QUrl>
 
-#include <algorithm>
-
 namespace {
 
 // Enough of an entry for the user to recognise it in a message.
@@ -38,7 +36,7 @@ QString storedForm(const QString& entry, qsizetype number) {
         refuse(number, entry,
                QStringLiteral("holds a line break, which would split it in two when the list is "
                               "read again."));
-    if (std::all_of(entry.cbegin(), entry.cend(), [](QChar c) { return c.unicode() <= 0xFF; }))
+    if (isLatin1(entry))
         return entry;
 
     // Blanks around an address are no part of it, and stay as typed.

@@ -333,9 +333,7 @@ int CurlDriver::onRequest(void* transfer, char*, char*, int, int) {
     auto& t = *static_cast<CurlTransfer*>(transfer);
     char* url = nullptr;
     curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
-    const bool secure = url && QByteArrayView(url)
-                                       .first(std::min<qsizetype>(6, std::strlen(url)))
-                                       .compare("https:", Qt::CaseInsensitive) == 0;
+    const bool secure = url && qstrnicmp(url, "https:", 6) == 0;
     if (t.secure && !secure) {
         t.ownFailure = InternetError::HttpsToHttpOnRedirect;
         return CURL_PREREQFUNC_ABORT;

@@ -1,56 +1,31 @@
 #include "fetcher/cnetget.h"
 
+#include "fetcher/fetcher_log.h"
 #include "fetcher/typed_address.h"
+#include "platform/busy_pointer.h"
+#include "platform/internet_errors.h"
+#include "platform/page_reader.h"
+#include "platform/program_info.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QObject>
+#include <QMetaObject>
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
-#include <new>
-#include <stdexcept>
-#include <utility>
 
 namespace {
 
-constexpr std::uint32_t kChunk = 2048;
-// The most a read sets aside from the announced length: a lying header must
-// not make it claim gigabytes. Larger pages grow past it as they come in.
-constexpr std::int64_t kMaxReserve = 64 * 1024 * 1024;
+// The byte total is a signed 32-bit count, as it always was.
+constexpr qint64 kMaxPage = std::numeric_limits<std::int32_t>::max();
+
 // Whether a buffer is kept for the next read. A watched page comes back at
 // about its old size, and memory fresh from the system costs a page fault for
 // every 4 KB touched; a buffer far larger than the page, or a huge one, goes.
 bool keepForNextRead(qsizetype capacity, qsizetype pageSize) {
     constexpr qsizetype kMaxKept = 32 * 1024 * 1024;
     return capacity <= kMaxKept && capacity <= 2 * pageSize + 64 * 1024;
-}
-
-// A run-time failure inside ReadUrl, carrying the text the user will read.
-class RunTimeFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Makes room for `count` more bytes at the page's end and returns where they
-// go. QByteArray::append grows a full buffer into a new block and copies it,
-// so that for a moment the page is held twice; growing it here goes through
-// realloc instead, which moves a large block without copying it.
-char* pageRoom(QByteArray& page, qsizetype count) {
-    const qsizetype at = page.size();
-    if (page.capacity() - at < count)
-        page.reserve(std::max(at + count, page.capacity() * 2));
-    page.resize(at + count);
-    return page.data() + at;
-}
-
-template <typename Step> void ignoreFailure(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
 }
 
 QString openFailureText(const QFile& file) {
@@ -69,136 +44,167 @@ QString openFailureText(const QFile& file) {
 
 } // namespace
 
-CNetGet::CNetGet(InternetApi& internet, BusyPointer& pointer, EventPump& events,
-                 const ProgramInfo& program)
-    : internet_(internet), pointer_(pointer), events_(events), program_(program) {}
+// One read under way.
+struct CNetGet::Read {
+    std::unique_ptr<QFile> file; // where the page goes instead of the text
+    qint64 shown = -1;           // the byte total the status window shows
+    quint64 serial = 0;          // tells this read from any later one
+};
+
+// A failure of the read itself ends with "Ready"; one of the program's own
+// (a file that cannot be written, a page past the byte count) without it.
+enum class CNetGet::Ending { Ready, Quiet };
+
+CNetGet::CNetGet(PageReader& reader, BusyPointer& pointer, const ProgramInfo& program,
+                 QObject* parent)
+    : QObject(parent), reader_(reader), pointer_(pointer), program_(program) {
+    connect(&reader_, &PageReader::progressed, this, &CNetGet::progressed);
+    connect(&reader_, &PageReader::finished, this, &CNetGet::finished);
+}
 
 CNetGet::~CNetGet() {
-    // The owner is being torn down: letting window events run now could reach
-    // it half destroyed, so the closing runs without them.
-    bTerminating_ = true;
+    CancelRead();
     Term();
 }
 
 void CNetGet::CheckError() {
-    const std::int32_t code = internet_.lastError();
-    if (code > 0)
-        sLastError = TranslateErrorCode(code);
+    if (lLastCode_ > 0)
+        sLastError = TranslateErrorCode(lLastCode_);
 }
 
 void CNetGet::Init(const std::optional<QString>& vInUserAgent) {
-    ignoreFailure([&] { sUserAgent = vInUserAgent ? *vInUserAgent : program_.exeName(); });
-    ignoreFailure([&] { Term(); });
-    hUrl = 0;
+    sUserAgent = vInUserAgent ? *vInUserAgent : program_.exeName();
+    Term();
     sRawHTML.clear();
     sLastError.clear();
-    ignoreFailure([&] { hSession = internet_.InternetOpen(sUserAgent.toLatin1()); });
-    bSessionOpen = hSession != 0;
+    bSessionOpen = true;
 }
 
+// Closing a session that is not open fails, as closing any stale handle does.
 void CNetGet::Term() {
-    bool ok = false;
-    ignoreFailure([&] { ok = internet_.InternetCloseHandle(hSession); });
-    if (ok) {
-        bSessionOpen = false;
-        ShowStatus(QStringLiteral("Ready"));
-    } else {
-        ignoreFailure([&] { CheckError(); });
+    CancelRead();
+    if (!bSessionOpen) {
+        lLastCode_ = InternetError::InvalidHandle;
+        CheckError();
+        return;
+    }
+    bSessionOpen = false;
+    lLastCode_ = 0;
+    ShowStatus(QStringLiteral("Ready"));
+}
+
+void CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileName) {
+    CancelRead();
+    reading_ = std::make_unique<Read>();
+    reading_->serial = ++reads_;
+    pointer_.setBusy();
+    ShowStatus(QStringLiteral("Opening: ") + sUrl);
+    if (vFileName) {
+        auto file = std::make_unique<QFile>(*vFileName);
+        if (vFileName->trimmed().isEmpty() ||
+            !file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            failLater(openFailureText(*file), Ending::Quiet);
+            return;
+        }
+        reading_->file = std::move(file);
+    }
+    const std::optional<QByteArray> address = addressBytes(sUrl);
+    if (!bSessionOpen || !address) {
+        lLastCode_ = bSessionOpen ? InternetError::InvalidUrl : InternetError::InvalidHandle;
+        CheckError();
+        failLater(sLastError, Ending::Ready);
+        return;
+    }
+    QByteArray room = std::exchange(spare_, {});
+    room.resize(0);
+    reader_.fetch({*address, sUserAgent.toLatin1(), std::move(room)});
+}
+
+void CNetGet::CancelRead() {
+    if (!reading_)
+        return;
+    reader_.abandon();
+    reading_.reset();
+    pointer_.restore();
+}
+
+void CNetGet::progressed(qint64 bytes) {
+    if (!reading_)
+        return;
+    if (bytes > kMaxPage) {
+        reader_.abandon();
+        sLastError = QStringLiteral("Overflow");
+        end(false, Ending::Quiet);
+        return;
+    }
+    // The text is built only for a window that shows it: for every piece of
+    // a large page it would cost a good part of the read.
+    if (objStatus && bytes != reading_->shown) {
+        reading_->shown = bytes;
+        ShowStatus(QStringLiteral("Reading Url: ") + QString::number(bytes) +
+                   QStringLiteral(" bytes read"));
     }
 }
 
-bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileName) {
-    InternetHandle url = 0;
-    std::optional<QFile> file;
-    try {
-        pointer_.setBusy();
-        ShowStatus(QStringLiteral("Opening: ") + sUrl);
-        if (vFileName) {
-            file.emplace(*vFileName);
-            if (vFileName->trimmed().isEmpty() ||
-                !file->open(QIODevice::WriteOnly | QIODevice::Truncate))
-                throw RunTimeFailure(openFailureText(*file).toStdString());
-        }
-        const std::optional<QByteArray> address = addressBytes(sUrl);
-        hUrl = address ? internet_.InternetOpenUrl(hSession, *address) : 0;
-        // Keep our own copy: an event handled below may start another read
-        // that reuses the field.
-        url = hUrl;
-        if (url == 0) {
-            if (address)
-                CheckError();
-            else
-                sLastError = TranslateErrorCode(InternetError::InvalidUrl);
-            file.reset();
-            ShowStatus(QStringLiteral("Ready"));
-            pointer_.restore();
-            return false;
-        }
-
-        QByteArray page = std::exchange(spare_, {});
-        page.resize(0); // a buffer still shared with a reader detaches here
-        reserveAnnounced(page, url);
-        char fileBuffer[kChunk];
-        std::int32_t lTotalRead = 0;
-        bool failed = false;
-        for (;;) {
-            // A page is read straight into its own spare room, saving a copy;
-            // what the read does not fill is cut off again below.
-            const qsizetype at = page.size();
-            char* const buffer = file ? fileBuffer : pageRoom(page, kChunk);
-            std::memset(buffer, ' ', kChunk);
-            std::uint32_t lBytesRead = 0;
-            const bool ok = internet_.InternetReadFile(url, buffer, kChunk, &lBytesRead);
-            if (!ok) {
-                failed = true;
-                CheckError();
-                // The user must not read an older failure's text for this one.
-                if (internet_.lastError() <= 0)
-                    sLastError = TranslateErrorCode(0);
-            }
-            if (lBytesRead > kChunk)
-                throw RunTimeFailure("Internal error");
-            if (!file)
-                page.resize(at + static_cast<qsizetype>(lBytesRead));
-            if (lTotalRead >
-                std::numeric_limits<std::int32_t>::max() - static_cast<std::int32_t>(lBytesRead))
-                throw RunTimeFailure("Overflow");
-            lTotalRead += static_cast<std::int32_t>(lBytesRead);
-            ShowReadingStatus(lTotalRead);
-            if (file && lBytesRead > 0 && file->write(buffer, lBytesRead) != qint64{lBytesRead})
-                throw RunTimeFailure("Device I/O error");
-            if (!ok || lBytesRead == 0)
-                break;
-        }
-
-        internet_.InternetCloseHandle(url);
-        url = 0;
-        if (file) {
-            if (!file->flush())
-                throw RunTimeFailure("Device I/O error");
-            file.reset();
-        }
-        // A page cut short is not the page: the previous one stays, and the
-        // caller is told the read failed.
-        if (!failed && !vFileName)
-            std::swap(sRawHTML, page);
-        if (!failed && vFileName)
-            sRawHTML.clear();
-        if (keepForNextRead(page.capacity(), sRawHTML.size()))
-            spare_ = std::move(page);
-        ShowStatus(QStringLiteral("Ready"));
-        pointer_.restore();
-        return !failed;
-    } catch (const std::bad_alloc&) {
-        sLastError = QStringLiteral("Out of memory");
-    } catch (const std::exception& failure) {
-        sLastError = QString::fromStdString(failure.what());
+void CNetGet::finished(const PageResult& result) {
+    if (!reading_) {
+        qCWarning(lcFetcher) << "A page came that no read waits for; it is dropped.";
+        return;
     }
-    if (url != 0)
-        ignoreFailure([&] { internet_.InternetCloseHandle(url); });
-    file.reset();
-    ignoreFailure([&] { pointer_.restore(); });
-    return false;
+    if (!result.ok()) {
+        lLastCode_ = result.error;
+        CheckError();
+        // The user must not read an older failure's text for this one.
+        if (!result.errorText.isEmpty() || lLastCode_ <= 0)
+            sLastError = result.errorText.isEmpty() ? TranslateErrorCode(lLastCode_)
+                                                    : result.errorText;
+        end(false, Ending::Ready);
+        return;
+    }
+    if (result.body.size() > kMaxPage) {
+        sLastError = QStringLiteral("Overflow");
+        end(false, Ending::Quiet);
+        return;
+    }
+    lLastCode_ = 0;
+    reading_->shown = -1; // the total is shown once more at the end, as it came
+    progressed(result.body.size());
+    if (reading_->file) {
+        QFile& file = *reading_->file;
+        if (file.write(result.body) != result.body.size() || !file.flush()) {
+            sLastError = QStringLiteral("Device I/O error");
+            end(false, Ending::Quiet);
+            return;
+        }
+        sRawHTML.clear();
+    } else {
+        QByteArray previous = std::exchange(sRawHTML, result.body);
+        if (keepForNextRead(previous.capacity(), sRawHTML.size()))
+            spare_ = std::move(previous);
+    }
+    end(true, Ending::Ready);
+}
+
+// A read that fails before it reaches the reader still ends from the event
+// loop, as every read does; only the read that failed ends there, since
+// another may have begun meanwhile.
+void CNetGet::failLater(const QString& text, Ending ending) {
+    sLastError = text;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial = reading_->serial, ending] {
+            if (reading_ && reading_->serial == serial)
+                end(false, ending);
+        },
+        Qt::QueuedConnection);
+}
+
+void CNetGet::end(bool ok, Ending ending) {
+    reading_.reset(); // the file is closed here
+    if (ending == Ending::Ready)
+        ShowStatus(QStringLiteral("Ready"));
+    pointer_.restore();
+    emit readFinished(ok);
 }
 
 void CNetGet::SetStatusWindow(QObject* objStatusWindow) {
@@ -239,32 +245,8 @@ void CNetGet::SetUserAgent(const QString& sInUserAgent) {
         sUserAgent = sInUserAgent;
 }
 
-void CNetGet::reserveAnnounced(QByteArray& page, InternetHandle url) {
-    ignoreFailure([&] {
-        const std::int64_t announced = internet_.contentLength(url);
-        // The last read needs a whole chunk of room past the announced end.
-        if (announced > 0)
-            page.reserve(static_cast<qsizetype>(std::min(announced, kMaxReserve)) + kChunk);
-    });
-}
-
-void CNetGet::ShowReadingStatus(std::int32_t lTotalRead) {
-    // The text is built only for a window that shows it: once per chunk it
-    // would cost a good part of the read. The events run either way.
-    if (objStatus) {
-        ShowStatus(QStringLiteral("Reading Url: ") + QString::number(lTotalRead) +
-                   QStringLiteral(" bytes read"));
-        return;
-    }
-    if (!bTerminating_)
-        ignoreFailure([&] { events_.processEvents(); });
-}
-
 void CNetGet::ShowStatus(const QString& text) {
-    ignoreFailure([&] {
-        if (objStatus)
-            objStatus->setProperty("text", text);
-    });
-    if (!bTerminating_)
-        ignoreFailure([&] { events_.processEvents(); });
+    if (objStatus && !objStatus->setProperty("text", text))
+        qCInfo(lcFetcher) << "The status window" << objStatus->objectName()
+                          << "has no text to show" << text;
 }

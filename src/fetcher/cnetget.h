@@ -1,38 +1,48 @@
 #pragma once
 
 #include "fetcher/keyed_collection.h"
-#include "platform/busy_pointer.h"
-#include "platform/event_pump.h"
-#include "platform/internet_api.h"
-#include "platform/program_info.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
+#include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 
-class QObject;
+class BusyPointer;
+class PageReader;
+class ProgramInfo;
+class QFile;
+struct PageResult;
 
-// The program's own page reader: one internet session, the whole content of a
-// URL read into a text buffer (or a file), the last error as text, and the
-// extraction of delimited values from the page.
-class CNetGet {
+// The program's own page reader: one session, the whole content of a URL
+// read into a text buffer (or a file), the last error as text, and the
+// extraction of delimited values from the page. A read ends in a result:
+// ReadUrl starts it and readFinished follows, once, from the event loop.
+class CNetGet : public QObject {
+    Q_OBJECT
 public:
-    CNetGet(InternetApi& internet, BusyPointer& pointer, EventPump& events,
-            const ProgramInfo& program);
-    ~CNetGet(); // closes the session, as Term does
+    CNetGet(PageReader& reader, BusyPointer& pointer, const ProgramInfo& program,
+            QObject* parent = nullptr);
+    ~CNetGet() override; // a read under way is abandoned
     CNetGet(const CNetGet&) = delete;
     CNetGet& operator=(const CNetGet&) = delete;
 
+    // Records the text of the code the last read or close left, when above 0.
     void CheckError();
     void Init(const std::optional<QString>& vInUserAgent = std::nullopt);
     bool ParseHTML(const QString& sToken, KeyedCollection& colItems,
                    const std::optional<QString>& vDelimiter = std::nullopt);
-    bool ReadUrl(const QString& sUrl, const std::optional<QString>& vFileName = std::nullopt);
+    // Starts reading the URL into the page, or into the file vFileName; a read
+    // still under way is abandoned. readFinished follows, never from inside
+    // this call.
+    void ReadUrl(const QString& sUrl, const std::optional<QString>& vFileName = std::nullopt);
+    // Abandons the read under way: no readFinished follows and the page stays.
+    void CancelRead();
+    bool Reading() const { return reading_ != nullptr; }
     void Term();
     QString TranslateErrorCode(std::int32_t lErrorCode) const;
 
@@ -47,27 +57,36 @@ public:
     QString GetLastError() const;
     void SetUserAgent(const QString& sInUserAgent);
 
+signals:
+    // The read ReadUrl started ended: the page (or file) is there when `ok`,
+    // else GetLastError says why.
+    void readFinished(bool ok);
+
 private:
+    struct Read;
+    enum class Ending;
+
     // Where GetRawHTML's text lies in sRawHTML: its spaces at either end cut.
     std::pair<qsizetype, qsizetype> rawHTMLBounds() const;
     void ShowStatus(const QString& text);
-    void ShowReadingStatus(std::int32_t lTotalRead);
-    void reserveAnnounced(QByteArray& page, InternetHandle url);
+    void progressed(qint64 bytes);
+    void finished(const PageResult& result);
+    void failLater(const QString& text, Ending ending);
+    void end(bool ok, Ending ending);
     // The page's Latin-1 text without its tabs and line breaks.
     static QByteArray StripControlChars(QByteArrayView text);
 
-    InternetApi& internet_;
+    PageReader& reader_;
     BusyPointer& pointer_;
-    EventPump& events_;
     const ProgramInfo& program_;
 
-    InternetHandle hSession = 0;
     bool bSessionOpen = false;
-    InternetHandle hUrl = 0;
-    QByteArray sRawHTML; // page bytes, one Latin-1 character each
-    QByteArray spare_;   // an earlier page's buffer, for the next read to fill
+    std::int32_t lLastCode_ = 0; // the code the last read or close left
+    QByteArray sRawHTML;         // page bytes, one Latin-1 character each
+    QByteArray spare_;           // an earlier page's buffer, for the next read to fill
     QString sLastError;
     QPointer<QObject> objStatus;
     QString sUserAgent;
-    bool bTerminating_ = false; // set while the destructor closes the session
+    std::unique_ptr<Read> reading_;
+    quint64 reads_ = 0; // reads begun
 };

@@ -1,5 +1,7 @@
 #include "fetcher/cnetget.h"
+#include "fetcher/fetcher_log.h"
 #include "fetcher/latin1_case.h"
+#include "platform/busy_pointer.h"
 
 #include <algorithm>
 #include <array>
@@ -9,10 +11,6 @@ namespace {
 
 // Ends a value: the double quote, '>', '?' and '#'.
 const QString kDefaultDelimiters = QStringLiteral("\">?#");
-
-// The scan lets the window's events run each time it has gone this far, so
-// that a page of hundreds of megabytes holds the window only briefly.
-constexpr qsizetype kEventStride = 4 * 1024 * 1024;
 
 // A page of markup holds a link or a source every few hundred bytes, many of
 // them the same; room for that many spares the set most of its growing.
@@ -134,17 +132,15 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
         const Stops stops =
             stopsFor(vDelimiter && !vDelimiter->isEmpty() ? *vDelimiter : kDefaultDelimiters);
         const TokenSearch token(sToken);
-        // The page is held by value: events let run during the scan may
-        // replace the field, never the text being scanned.
-        const QByteArray page = sRawHTML;
-        const char* data = page.constData();
-        const qsizetype size = page.size();
+        const char* data = sRawHTML.constData();
+        const qsizetype size = sRawHTML.size();
         try {
             colItems.reserve(colItems.count() + expectedValues(size));
         } catch (...) {
             // Without the room the adds still work, growing as they go.
+            qCInfo(lcFetcher) << "No room set aside for the values of a page of" << size
+                              << "bytes; they are added all the same.";
         }
-        qsizetype nextEvents = kEventStride;
         for (qsizetype at = token.find(data, size, 0); at >= 0;) {
             const qsizetype begin = at + token.size();
             bool dropped = false;
@@ -157,13 +153,8 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
                     colItems.addLatin1(item);
             } catch (...) {
                 // One value that cannot be taken does not end the scan.
-            }
-            if (end >= nextEvents && !bTerminating_) {
-                try {
-                    events_.processEvents();
-                } catch (...) {
-                }
-                nextEvents = end + kEventStride;
+                qCWarning(lcFetcher) << "A value of" << end - begin
+                                     << "bytes could not be kept; the scan goes on.";
             }
             // The search resumes after the delimiter, never inside the value.
             at = end < size ? token.find(data, size, end + 1) : -1;

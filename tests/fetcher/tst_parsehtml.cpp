@@ -12,13 +12,7 @@ const QString kSource = QStringLiteral("SRC=\"");
 class TestParseHtml : public QObject {
     Q_OBJECT
 
-    // Loads `page` as the fetcher's page text through a scripted read.
-    void load(const QByteArray& page) {
-        internet.pages["http://page/"] = {page};
-        QVERIFY(rig.net.ReadUrl("http://page/"));
-        rig.status.texts.clear();
-        rig.pointer.calls.clear();
-    }
+    void load(const QByteArray& page) { rig.load(page); }
     QStringList links(const QByteArray& page,
                       std::optional<QString> delimiters = QString("\">?#")) {
         load(page);
@@ -163,64 +157,8 @@ private slots:
         QCOMPARE(links(page), expected);
     }
 
-    // A page of tens of megabytes lets the window's events run every few
-    // megabytes along the way, each round a stretch of links later.
-    void hugePageLetsEventsRunAlongTheWay() {
-        QByteArray page;
-        const QByteArray filler = "<p class=\"x\">" + QByteArray(4000, 'w') + "</p>\n";
-        const int links = 10000; // one link and 4 KB of text each: 40 MB
-        page.reserve(links * (filler.size() + 32));
-        for (int i = 0; i < links; ++i)
-            page += "<a href=\"/p/" + QByteArray::number(i) + ".htm\">" + filler;
-        load(page);
-        KeyedCollection items;
-        QList<qsizetype> seen; // the links found at each round
-        rig.events.hook = [&] { seen.append(items.count()); };
-        QVERIFY(rig.net.ParseHTML(kLink, items));
-        rig.events.hook = nullptr;
-        QCOMPARE(items.count(), links);
-        // The two status updates, and rounds between them about as many as
-        // megabytes, never further apart than 8 MB (2000 links).
-        QVERIFY2(seen.size() >= 2 + 40 / 8 && seen.size() <= 2 + 40,
-                 qPrintable(QString::number(seen.size())));
-        QCOMPARE(seen.first(), 0);
-        QCOMPARE(seen.last(), links);
-        for (qsizetype i = 1; i < seen.size(); ++i)
-            QVERIFY(seen[i] - seen[i - 1] <= 2000);
-    }
-
-    // A page read by an event during the scan, twice so that the next read
-    // reuses the earlier buffer, leaves the page being scanned as it was.
-    void pageReadDuringTheScanChangesNothingFound() {
-        QByteArray page;
-        QStringList expected;
-        for (int i = 0; page.size() < 12 * 1024 * 1024; ++i) {
-            page += "<img src=\"/i/" + QByteArray::number(i) + ".png\">" + QByteArray(1000, ' ');
-            expected << QStringLiteral("/i/%1.png").arg(i);
-        }
-        load(page);
-        // The first round is the status update before the scan.
-        int rounds = 0;
-        bool reading = false;
-        rig.events.hook = [&] {
-            if (reading || ++rounds != 2)
-                return;
-            reading = true;
-            for (const QByteArray other : {"<img src=\"one\">", "<img src=\"two\">"}) {
-                internet.pages["http://page/"] = {other + QByteArray(page.size(), 'x')};
-                QVERIFY(rig.net.ReadUrl("http://page/"));
-            }
-        };
-        KeyedCollection items;
-        QVERIFY(rig.net.ParseHTML(kSource, items));
-        rig.events.hook = nullptr;
-        QVERIFY(reading);
-        QCOMPARE(items.items(), expected);
-    }
-
 private:
-    FakeInternet internet;
-    FetcherRig rig{internet};
+    FetcherRig rig;
 };
 
 QTEST_MAIN(TestParseHtml)

@@ -40,15 +40,13 @@ private slots:
     void messages() {
         QFETCH(int, code);
         QFETCH(QString, message);
-        FakeInternet internet;
-        FetcherRig rig(internet);
+        FetcherRig rig;
         QCOMPARE(rig.net.TranslateErrorCode(code), message);
     }
 
     // Every row of the block has a distinct message except the four empty ones.
     void everyCodeInTheBlockHasItsOwnRow() {
-        FakeInternet internet;
-        FetcherRig rig(internet);
+        FetcherRig rig;
         QSet<QString> seen;
         int defaults = 0;
         for (int code = 12001; code <= 12036; ++code) {

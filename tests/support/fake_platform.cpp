@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
+#include <QtTest>
 
 #include <cstring>
 #include <random>
@@ -39,100 +41,58 @@ std::uint32_t FakeShortPath::GetShortPathName(const QByteArray& longPath, char* 
     return static_cast<std::uint32_t>(result.size());
 }
 
-void FakeEventPump::processEvents() {
-    ++count;
-    QCoreApplication::processEvents();
-    if (hook)
-        hook();
+void FakePageReader::fetch(PageRequest request) {
+    if (reading_)
+        abandon();
+    requests.append(request);
+    reading_ = true;
+    const auto page = pages.constFind(request.url);
+    if (page == pages.cend())
+        return;
+    QTimer::singleShot(0, this, [this, serial = ++serial_, result = *page] {
+        if (reading_ && serial == serial_)
+            end(result);
+    });
 }
 
-InternetHandle FakeInternet::InternetOpen(const QByteArray& agent) {
-    calls.append(QStringLiteral("open session ") + QString::fromLatin1(agent));
-    lastAgent = agent;
-    if (failSessionOpen) {
-        lastError_ = 12004;
-        return 0;
-    }
-    lastError_ = 0;
-    InternetHandle h = next_++;
-    Open o;
-    o.session = true;
-    handles_.insert(h, o);
-    return h;
+void FakePageReader::abandon() {
+    if (!reading_)
+        return;
+    reading_ = false;
+    ++serial_;
+    ++abandoned;
 }
 
-InternetHandle FakeInternet::InternetOpenUrl(InternetHandle session, const QByteArray& url) {
-    calls.append(QStringLiteral("open url ") + QString::fromLatin1(url));
-    if (!handles_.contains(session) || !handles_[session].session) {
-        lastError_ = InternetError::InvalidHandle;
-        return 0;
-    }
-    if (!pages.contains(url)) {
-        lastError_ = InternetError::NameNotResolved;
-        return 0;
-    }
-    const Page& page = pages[url];
-    if (page.openError) {
-        lastError_ = page.openError;
-        return 0;
-    }
-    lastError_ = 0;
-    InternetHandle h = next_++;
-    Open o;
-    o.page = page;
-    handles_.insert(h, o);
-    return h;
+void FakePageReader::progress(qint64 bytes) {
+    QVERIFY(reading_);
+    emit progressed(bytes);
 }
 
-bool FakeInternet::InternetReadFile(InternetHandle url, char* buffer, std::uint32_t toRead,
-                                    std::uint32_t* bytesRead) {
-    *bytesRead = 0;
-    if (!handles_.contains(url) || handles_[url].session) {
-        lastError_ = InternetError::InvalidHandle;
-        return false;
-    }
-    if (duringRead)
-        duringRead();
-    Open& o = handles_[url];
-    if (o.page.failReadAfterChunks >= 0 && o.chunks == o.page.failReadAfterChunks) {
-        lastError_ = o.page.readError;
-        return false;
-    }
-    ++o.chunks;
-    qsizetype n = std::min<qsizetype>(toRead, o.page.body.size() - o.offset);
-    std::memcpy(buffer, o.page.body.constData() + o.offset, static_cast<size_t>(n));
-    o.offset += n;
-    *bytesRead = static_cast<std::uint32_t>(n);
-    lastError_ = 0;
-    return true;
+void FakePageReader::finish(const QByteArray& body) {
+    end({body, 0, {}});
 }
 
-bool FakeInternet::InternetCloseHandle(InternetHandle handle) {
-    calls.append(QStringLiteral("close ") + QString::number(handle));
-    if (!handles_.remove(handle)) {
-        lastError_ = InternetError::InvalidHandle;
-        return false;
-    }
-    lastError_ = 0;
-    return true;
+void FakePageReader::fail(std::int32_t code, const QString& text) {
+    end({{}, code, text});
 }
 
-std::int64_t FakeInternet::contentLength(InternetHandle url) const {
-    const auto it = handles_.constFind(url);
-    return it == handles_.cend() || it->session ? -1 : it->page.announcedLength;
+void FakePageReader::end(const PageResult& result) {
+    QVERIFY(reading_);
+    reading_ = false;
+    ++serial_;
+    emit finished(result);
 }
 
 FakePlatform::FakePlatform() { program.folder_ = dir.path(); }
 
 Platform FakePlatform::platform() {
     Platform p;
-    p.internet = internetOverride ? internetOverride : &internet;
+    p.reader = readerOverride ? readerOverride : &reader;
     p.browser = &browser;
     p.media = &media;
     p.shortPath = &shortPath;
     p.messages = &messages;
     p.pointer = &pointer;
-    p.events = &events;
     p.program = &program;
     p.frames = &frames;
     p.alerts = &alerts;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QObject>
 #include <QWidget>
 
 #include <cstdint>
@@ -75,13 +76,6 @@ public:
     QStringList calls;
 };
 
-class FakeEventPump : public EventPump {
-public:
-    void processEvents() override;
-    int count = 0;
-    std::function<void()> hook; // runs on each call, after the real events
-};
-
 class FakeProgram : public ProgramInfo {
 public:
     QString folder() const override { return folder_; }
@@ -107,42 +101,29 @@ public:
     QList<QWidget*> alerted;
 };
 
-// A scripted internet: pages by URL, each with its bytes and failures.
-class FakeInternet : public InternetApi {
+// A page reader whose reads end when the test says so (finish, fail), or by
+// themselves from the event loop for the addresses in `pages`.
+class FakePageReader : public PageReader {
+    Q_OBJECT
 public:
-    struct Page {
-        QByteArray body;
-        std::int32_t openError = 0;   // non-zero: the URL cannot be opened
-        int failReadAfterChunks = -1; // >= 0: that read fails
-        std::int32_t readError = InternetError::ConnectionReset;
-        std::int64_t announcedLength = -1; // the Content-Length the answer names
-    };
+    void fetch(PageRequest request) override;
+    void abandon() override;
 
-    InternetHandle InternetOpen(const QByteArray& agent) override;
-    InternetHandle InternetOpenUrl(InternetHandle session, const QByteArray& url) override;
-    bool InternetReadFile(InternetHandle url, char* buffer, std::uint32_t toRead,
-                          std::uint32_t* bytesRead) override;
-    bool InternetCloseHandle(InternetHandle handle) override;
-    std::int64_t contentLength(InternetHandle url) const override;
-    std::int32_t lastError() const override { return lastError_; }
+    bool reading() const { return reading_; }
+    // Ends the read under way, as the real reader does: from outside fetch().
+    void progress(qint64 bytes);
+    void finish(const QByteArray& body);
+    void fail(std::int32_t code, const QString& text = {});
 
-    QHash<QByteArray, Page> pages;
-    bool failSessionOpen = false;
-    QStringList calls;
-    QByteArray lastAgent;
-    // Runs inside each read, as if the network let the window's events run.
-    std::function<void()> duringRead;
+    QHash<QByteArray, PageResult> pages; // answered by themselves, by address
+    QList<PageRequest> requests;         // every fetch, in order
+    int abandoned = 0;                   // reads abandoned while under way
 
 private:
-    struct Open {
-        Page page;
-        qsizetype offset = 0;
-        int chunks = 0;
-        bool session = false;
-    };
-    QHash<InternetHandle, Open> handles_;
-    InternetHandle next_ = 0x100;
-    std::int32_t lastError_ = 0;
+    void end(const PageResult& result);
+
+    bool reading_ = false;
+    quint64 serial_ = 0; // tells a read from the next
 };
 
 // All fakes together, with a temporary folder as the program's folder.
@@ -152,18 +133,17 @@ public:
     Platform platform();
 
     QTemporaryDir dir;
-    FakeInternet internet;
+    FakePageReader reader;
     FakeBrowser browser;
     FakeMedia media;
     FakeShortPath shortPath;
     FakeMessageBoxes messages;
     FakeBusyPointer pointer;
-    FakeEventPump events;
     FakeProgram program;
     FakeWindowFrames frames;
     FakeWindowAlerts alerts;
     // Draws handed out in turn; when empty, a fixed-seed sequence.
     std::deque<double> draws;
     std::mt19937 fallback{1};
-    InternetApi* internetOverride = nullptr; // e.g. the real internet layer
+    PageReader* readerOverride = nullptr; // e.g. the real reader
 };

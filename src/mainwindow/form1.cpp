@@ -18,11 +18,13 @@
 
 Form1::Form1(const Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform),
-      monitor_(*this, {*platform.internet, *platform.pointer, *platform.events, *platform.program,
-                       *platform.messages, *platform.browser, *platform.alerts, platform.random}),
+      monitor_(*this, {*platform.reader, *platform.pointer, *platform.program, *platform.messages,
+                       *platform.browser, *platform.alerts, platform.random}),
       sound_(*platform.media, *platform.shortPath, *platform.messages) {
     exposeWindowToAssistiveTools("Form1");
     setObjectName(QStringLiteral("Form1"));
+    monitor_.setParent(this);
+    monitor_.setObjectName(QStringLiteral("monitor"));
     createControls();
     editor_ = std::make_unique<RandomListEditor>(RandomListControls{Frame1, List1, Text2, Combo2},
                                                  *platform_.messages, *platform_.program);
@@ -56,7 +58,6 @@ void Form1::wireEvents() {
         if (on)
             Option2_Click();
     });
-    connect(Timer1, &IntervalTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(cboAddress, &QComboBox::activated, this, [this] { cboAddress_Click(); });
     connect(tbToolBar, &QToolBar::actionTriggered, this,
             [this](QAction* a) { tbToolBar_ButtonClick(a); });

@@ -165,17 +165,12 @@ private:
     void fallBackToSingleUrlMode() override;
     bool soundWanted() const override;
     void playSound() override;
-    int randomListCount() const override;
-    QString randomListEntry(int index) const override;
+    QStringList randomList() const override;
     void showRandomPick(int index) override;
-    bool offersStart() const override;
-    void armTimer(int milliseconds) override;
-    void disarmTimer() override;
+    void showRunning(bool running) override;
     void showCountdown(const QString& text) override;
+    void showScanStarted(const QString& url) override;
     QWidget& alertedWindow() override;
-    void resetScanLists(const QString& url) override;
-    int referenceCount() const override;
-    QString selectReference(int row) override;
 
     Platform platform_;
     PeriodMonitor monitor_;

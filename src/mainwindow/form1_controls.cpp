@@ -202,7 +202,8 @@ void Form1::createControls() {
             [&](auto member) { return makeControl(*this, member, parent, row); }, row.member));
     }
 
-    Timer1 = new IntervalTimer(this);
+    // The monitor owns the timer; the window knows it by its classic name.
+    Timer1 = &monitor_.timer();
     Timer1->setObjectName(QStringLiteral("Timer1"));
     for (const QString& caption : intervalCaptions())
         Combo1->addItem(caption, 0);

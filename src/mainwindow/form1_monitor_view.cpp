@@ -1,7 +1,5 @@
 #include "mainwindow/form1.h"
 
-#include "widgets/interval_timer.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -40,12 +38,12 @@ void Form1::playSound() {
     sound_.play();
 }
 
-int Form1::randomListCount() const {
-    return Combo2->count();
-}
-
-QString Form1::randomListEntry(int index) const {
-    return Combo2->itemText(index);
+QStringList Form1::randomList() const {
+    QStringList entries;
+    entries.reserve(Combo2->count());
+    for (int i = 0; i < Combo2->count(); ++i)
+        entries.append(Combo2->itemText(i));
+    return entries;
 }
 
 void Form1::showRandomPick(int index) {
@@ -54,19 +52,8 @@ void Form1::showRandomPick(int index) {
     Combo2->setEditText(Combo2->itemText(index));
 }
 
-bool Form1::offersStart() const {
-    return Command1->text() == QLatin1String("Start");
-}
-
-void Form1::armTimer(int milliseconds) {
-    Timer1->setInterval(milliseconds);
-    Timer1->setEnabled(true);
-    Command1->setText(QStringLiteral("Stop"));
-}
-
-void Form1::disarmTimer() {
-    Timer1->setEnabled(false);
-    Command1->setText(QStringLiteral("Start"));
+void Form1::showRunning(bool running) {
+    Command1->setText(running ? QStringLiteral("Stop") : QStringLiteral("Start"));
 }
 
 void Form1::showCountdown(const QString& text) {
@@ -77,19 +64,11 @@ QWidget& Form1::alertedWindow() {
     return *this;
 }
 
-void Form1::resetScanLists(const QString& url) {
+// The work lists of a scan, which the window keeps hidden, start afresh.
+void Form1::showScanStarted(const QString& url) {
     lstReferences->clear();
     lstReferences->addItem(url);
     txtRawHTML->clear();
     List3->clear();
     List4->clear();
-}
-
-int Form1::referenceCount() const {
-    return lstReferences->count();
-}
-
-QString Form1::selectReference(int row) {
-    lstReferences->setCurrentRow(row);
-    return lstReferences->item(row)->text();
 }

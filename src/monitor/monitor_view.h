@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
 // What the period monitor asks of the window it runs in: the settings the user
-// made there, the live random list, the controls that show the monitor's
-// state, and the hidden work lists of a scan. The main window implements it.
+// made there, the live random list, and the controls that show the monitor's
+// state. The main window implements it.
 class MonitorView {
 public:
     virtual ~MonitorView() = default;
@@ -22,27 +23,18 @@ public:
     virtual bool soundWanted() const = 0;
     virtual void playSound() = 0;
 
-    virtual int randomListCount() const = 0;
-    virtual QString randomListEntry(int index) const = 0;
+    // The live random list.
+    virtual QStringList randomList() const = 0;
     // Makes the entry at `index` the random list's choice, text and all.
     virtual void showRandomPick(int index) = 0;
 
-    // The Start/Stop button's caption is the running indicator: true while it
-    // offers Start.
-    virtual bool offersStart() const = 0;
-    // Sets the timer going at `milliseconds` a tick, and the button to Stop.
-    virtual void armTimer(int milliseconds) = 0;
-    // Stops the timer and sets the button to Start.
-    virtual void disarmTimer() = 0;
+    // The Start/Stop button's caption, drawn from the running flag.
+    virtual void showRunning(bool running) = 0;
     virtual void showCountdown(const QString& text) = 0;
     // Sets the address box's text and appends that text to its history.
     virtual void showInAddressBox(const QString& address) = 0;
+    // A scan of `url` begins: the window's work lists start afresh.
+    virtual void showScanStarted(const QString& url) = 0;
     // The window whose taskbar entry a real update marks.
     virtual QWidget& alertedWindow() = 0;
-
-    // Empties a scan's work lists and makes `url` the one reference to scan.
-    virtual void resetScanLists(const QString& url) = 0;
-    virtual int referenceCount() const = 0;
-    // Selects the reference in `row` and returns it.
-    virtual QString selectReference(int row) = 0;
 };

@@ -1,8 +1,11 @@
+#include "monitor/monitor_log.h"
 #include "monitor/monitor_view.h"
 #include "monitor/period_monitor.h"
-#include "platform/event_pump.h"
 #include "platform/message_boxes.h"
+#include "platform/web_browser.h"
 #include "platform/window_alerts.h"
+
+#include <exception>
 
 namespace {
 
@@ -16,34 +19,82 @@ const QString kSourceToken = QStringLiteral("SRC=\"");
 
 } // namespace
 
-void PeriodMonitor::ScanPage() {
-    EventPump& events = services_.events;
-    // Any failure but a failed download ends the scan silently; the tick
-    // goes on with the address box and the browser.
-    try {
-        view_.resetScanLists(view_.singleUrl());
-        // Only single mode scans, so the reference list holds one row, the
-        // URL box's address; it is walked as the list it is all the same.
-        for (int i = 0; i < view_.referenceCount(); ++i) {
-            events.processEvents();
-            const QString url = view_.selectReference(i);
-            colLinks = KeyedCollection();
-            colSources = KeyedCollection();
-            if (!url.isEmpty()) {
-                CNetGet& net = netGet();
-                if (net.ReadUrl(url)) {
-                    net.ParseHTML(kLinkToken, colLinks, kLinkDelimiters);
-                    net.ParseHTML(kSourceToken, colSources);
-                    CheckForUpdate();
-                } else {
-                    services_.messages.show(QStringLiteral("Error: ") + net.GetLastError(),
-                                            kAppTitle);
-                }
-            }
-            events.processEvents();
+void PeriodMonitor::ScanPage(const QString& url) {
+    reading_ = true;
+    ++scans_;
+    scannedUrl_ = url;
+    view_.showScanStarted(url);
+    colLinks = KeyedCollection();
+    colSources = KeyedCollection();
+    readTime_.start();
+    netGet().ReadUrl(url);
+}
+
+void PeriodMonitor::scanFinished(bool ok) {
+    if (!reading_)
+        return; // a read of the fetcher's own, not a period end's
+    const qint64 ms = readTime_.elapsed();
+    CNetGet& net = netGet();
+    if (ok) {
+        // Any failure here ends the scan silently; the page is shown all the same.
+        try {
+            net.ParseHTML(kLinkToken, colLinks, kLinkDelimiters);
+            net.ParseHTML(kSourceToken, colSources);
+            const std::int32_t reference = lLastPageLength;
+            CheckForUpdate();
+            qCInfo(lcMonitor).nospace()
+                << "Checked " << scannedUrl_ << ": " << lPageLength << " characters, "
+                << (lPageLength != reference ? "a REAL site update" : "no change") << ", read in "
+                << ms << " ms";
+        } catch (const std::exception& e) {
+            qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early:" << e.what();
+        } catch (...) {
+            qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early.";
         }
-    } catch (...) {
+    } else {
+        const QString error = net.GetLastError();
+        qCInfo(lcMonitor).nospace() << "Checked " << scannedUrl_ << ": Error: " << error
+                                    << " (after " << ms << " ms)";
+        // Ticks run while the box waits for OK; one of them may stop the
+        // monitor, and then nothing more of this period end follows.
+        const quint64 scan = scans_;
+        try {
+            services_.messages.show(QStringLiteral("Error: ") + error, kAppTitle);
+        } catch (const std::exception& e) {
+            qCWarning(lcMonitor) << "The error box failed:" << e.what();
+        } catch (...) {
+            qCWarning(lcMonitor) << "The error box failed.";
+        }
+        if (!reading_ || scan != scans_)
+            return;
     }
+    showScanned();
+}
+
+void PeriodMonitor::showScanned() {
+    reading_ = false;
+    try {
+        // Ticks may have moved the current URL on (a random pick); what is
+        // shown is the page that was scanned.
+        sCurrentUrl = scannedUrl_;
+        view_.showInAddressBox(scannedUrl_);
+        services_.browser.Navigate(scannedUrl_);
+    } catch (const std::exception& e) {
+        qCWarning(lcMonitor) << "Stopped: the page scanned could not be shown:" << e.what();
+        stopRunning();
+    } catch (...) {
+        qCWarning(lcMonitor) << "Stopped: the page scanned could not be shown.";
+        stopRunning();
+    }
+}
+
+void PeriodMonitor::abandonScan() {
+    if (!reading_)
+        return;
+    reading_ = false;
+    if (objNetGet)
+        objNetGet->CancelRead();
+    qCInfo(lcMonitor) << "The read of" << scannedUrl_ << "is abandoned.";
 }
 
 // Only lengths are compared: pages that carry a clock or a counter in their
@@ -65,6 +116,9 @@ void PeriodMonitor::CheckForUpdate() {
         services_.alerts.alert(view_.alertedWindow());
         if (view_.soundWanted())
             view_.playSound();
+    } catch (const std::exception& e) {
+        qCWarning(lcMonitor) << "The change test failed:" << e.what();
     } catch (...) {
+        qCWarning(lcMonitor) << "The change test failed.";
     }
 }

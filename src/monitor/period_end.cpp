@@ -1,13 +1,11 @@
+#include "monitor/monitor_log.h"
 #include "monitor/monitor_view.h"
 #include "monitor/period_monitor.h"
 #include "platform/message_boxes.h"
 #include "platform/web_browser.h"
 
+#include <exception>
 #include <stdexcept>
-
-void PeriodMonitor::stopRunning() {
-    view_.disarmTimer();
-}
 
 int PeriodMonitor::drawIndex(int count) {
     return static_cast<int>(count * services_.random());
@@ -16,48 +14,32 @@ int PeriodMonitor::drawIndex(int count) {
 // Picks an entry of the random list other than the previous pick. Returns
 // false when the tick must end without navigating.
 bool PeriodMonitor::pickRandomUrl() {
-    const int count = view_.randomListCount();
+    const QStringList list = view_.randomList();
+    const int count = static_cast<int>(list.size());
     int pick = drawIndex(count);
     while (pick == vLastPick.value_or(0)) {
-        if (view_.randomListCount() < 2) {
+        if (count < 2) {
             // Stopped before the box opens: ticks arriving while it is open
             // must not stack up further boxes.
             stopRunning();
+            qCInfo(lcMonitor) << "Stopped: the random list holds" << count << "entries.";
             services_.messages.show(QStringLiteral("Random list to small stopping timer.."),
                                     QStringLiteral("hey..."));
             return false;
         }
         pick = drawIndex(count);
     }
-    if (pick < 0 || pick >= view_.randomListCount())
+    if (pick < 0 || pick >= count)
         throw std::out_of_range("random pick outside the list");
     view_.showRandomPick(pick);
     vLastPick = pick;
-    // The entry itself: the box's edit field cuts a longer text short.
-    sCurrentUrl = view_.randomListEntry(pick);
-    if (sCurrentUrl.isEmpty())
+    sCurrentUrl = list.at(pick);
+    if (sCurrentUrl.isEmpty()) {
+        qCInfo(lcMonitor) << "Random pick" << pick << "is empty: nothing is shown.";
         return false;
-    view_.showInAddressBox(sCurrentUrl);
-    return true;
-}
-
-// Returns false when a scan is already running and this period end must pass.
-bool PeriodMonitor::scanSingleUrl() {
-    if (bBusy)
-        return false;
-    // Events run during the scan and may move sCurrentUrl on (a random pick);
-    // what is shown afterwards is the page that was scanned.
-    const QString url = sCurrentUrl;
-    bBusy = true;
-    try {
-        ScanPage();
-    } catch (...) {
-        bBusy = false;
-        throw;
     }
-    bBusy = false;
-    sCurrentUrl = url;
-    view_.showInAddressBox(url);
+    view_.showInAddressBox(sCurrentUrl);
+    qCInfo(lcMonitor).nospace() << "Random pick " << pick << ": " << sCurrentUrl;
     return true;
 }
 
@@ -70,17 +52,25 @@ void PeriodMonitor::tick() {
         }
         lCountdown = lPeriodTicks;
 
-        bool navigate = false;
         if (view_.singleUrlMode()) {
             sCurrentUrl = view_.singleUrl();
-            navigate = sCurrentUrl.isEmpty() ? pickRandomUrl() : scanSingleUrl();
-        } else {
-            // Random mode draws from the list whatever the URL box holds.
-            navigate = pickRandomUrl();
+            if (!sCurrentUrl.isEmpty()) {
+                if (reading_)
+                    qCInfo(lcMonitor) << "Period end passes: still reading" << scannedUrl_;
+                else
+                    ScanPage(sCurrentUrl);
+                return;
+            }
         }
-        if (navigate)
+        // Random mode, or single mode with the URL box empty, draws from the
+        // list whatever the URL box holds.
+        if (pickRandomUrl())
             services_.browser.Navigate(sCurrentUrl);
+    } catch (const std::exception& e) {
+        qCWarning(lcMonitor) << "Stopped: a period end failed:" << e.what();
+        stopRunning();
     } catch (...) {
+        qCWarning(lcMonitor) << "Stopped: a period end failed.";
         stopRunning();
     }
 }

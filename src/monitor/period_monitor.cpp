@@ -1,32 +1,37 @@
 #include "monitor/period_monitor.h"
 
 #include "monitor/interval_table.h"
+#include "monitor/monitor_log.h"
 #include "monitor/monitor_view.h"
 #include "platform/message_boxes.h"
 
 #include <utility>
 
-PeriodMonitor::PeriodMonitor(MonitorView& view, MonitorServices services)
-    : view_(view), services_(std::move(services)) {}
+PeriodMonitor::PeriodMonitor(MonitorView& view, MonitorServices services, QObject* parent)
+    : QObject(parent), view_(view), services_(std::move(services)) {
+    connect(&timer_, &IntervalTimer::timeout, this, &PeriodMonitor::tick);
+}
+
+PeriodMonitor::~PeriodMonitor() = default;
 
 CNetGet& PeriodMonitor::netGet() {
-    if (!objNetGet)
-        objNetGet = std::make_unique<CNetGet>(services_.internet, services_.pointer,
-                                              services_.events, services_.program);
+    if (!objNetGet) {
+        objNetGet = std::make_unique<CNetGet>(services_.reader, services_.pointer,
+                                              services_.program);
+        connect(objNetGet.get(), &CNetGet::readFinished, this, &PeriodMonitor::scanFinished);
+    }
     return *objNetGet;
 }
 
 void PeriodMonitor::prepare() {
-    bBusy = false;
     netGet().Init();
 }
 
-// The caption is the running indicator: anything but "Start" means running.
 void PeriodMonitor::startOrStop() {
-    if (view_.offersStart())
-        start();
-    else
+    if (running_)
         stop();
+    else
+        start();
 }
 
 void PeriodMonitor::start() {
@@ -38,7 +43,7 @@ void PeriodMonitor::start() {
     }
     // Random mode needs two entries to alternate between; fall back before the
     // interval is even looked at.
-    if (view_.randomListCount() < 2)
+    if (view_.randomList().size() < 2)
         view_.fallBackToSingleUrlMode();
     const std::optional<IntervalRow> row = findInterval(interval);
     if (!row) {
@@ -49,10 +54,32 @@ void PeriodMonitor::start() {
     lPeriodTicks = row->reloadTicks;
     lCountdown = row->reloadTicks;
     sCurrentUrl = view_.singleUrl();
-    view_.armTimer(row->timerMs);
+    timer_.setInterval(row->timerMs);
+    setRunning(true);
+    qCInfo(lcMonitor).nospace() << "Started: every " << interval << ", "
+                                << (view_.singleUrlMode() && !sCurrentUrl.isEmpty()
+                                        ? QStringLiteral("watching ") + sCurrentUrl
+                                        : QStringLiteral("touring the random list"));
 }
 
 void PeriodMonitor::stop() {
-    view_.disarmTimer();
+    stopRunning();
     lPeriodTicks = 0;
+    qCInfo(lcMonitor) << "Stopped.";
+}
+
+// Whatever stops the monitor also abandons the read under way: nothing of a
+// period end may follow once the user sees the monitor stopped.
+void PeriodMonitor::stopRunning() {
+    setRunning(false);
+    abandonScan();
+}
+
+void PeriodMonitor::setRunning(bool running) {
+    timer_.setEnabled(running);
+    if (running_ == running)
+        return;
+    running_ = running;
+    view_.showRunning(running);
+    emit runningChanged(running);
 }

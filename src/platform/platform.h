@@ -1,10 +1,9 @@
 #pragma once
 
 #include "platform/busy_pointer.h"
-#include "platform/event_pump.h"
-#include "platform/internet_api.h"
 #include "platform/media_service.h"
 #include "platform/message_boxes.h"
+#include "platform/page_reader.h"
 #include "platform/program_info.h"
 #include "platform/short_path_service.h"
 #include "platform/web_browser.h"
@@ -18,13 +17,12 @@
 // it. The real set comes from QtPlatform (app/), tests build one from fakes.
 // None of the pointers is owned here.
 struct Platform {
-    InternetApi* internet = nullptr;
+    PageReader* reader = nullptr;
     WebBrowser* browser = nullptr;
     MediaService* media = nullptr;
     ShortPathService* shortPath = nullptr;
     MessageBoxes* messages = nullptr;
     BusyPointer* pointer = nullptr;
-    EventPump* events = nullptr;
     ProgramInfo* program = nullptr;
     WindowFrames* frames = nullptr;
     WindowAlerts* alerts = nullptr;

@@ -66,7 +66,7 @@ private slots:
     // entries make room, and the box keeps the text last written to it.
     void historyKeepsTheMostRecentEntries() {
         FakePlatform fp;
-        fp.internet.pages.insert("http://watched/", {QByteArray("page")});
+        fp.reader.pages.insert("http://watched/", {QByteArray("page"), 0, {}});
         Form1 f(fp.platform());
         f.Text1->setText(QStringLiteral("http://watched/"));
         for (int i = 0; i < Form1::kAddressHistoryLimit; ++i) { // after start-up's entry
@@ -74,6 +74,7 @@ private slots:
             f.Command3_Click();
         }
         f.Timer1_Timer(); // a period end in single mode
+        QTRY_COMPARE(f.cboAddress->currentText(), QStringLiteral("http://watched/"));
         QCOMPARE(f.cboAddress->count(), Form1::kAddressHistoryLimit);
         QCOMPARE(f.cboAddress->itemText(0), QStringLiteral("1"));
         QCOMPARE(f.cboAddress->itemText(f.cboAddress->count() - 1),

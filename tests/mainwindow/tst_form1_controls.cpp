@@ -158,7 +158,8 @@ private slots:
             22);
         row("Option1", "QRadioButton", onForm, "---->", none, 260, 2280, 600, 255, false, 20);
         row("Combo2", "QComboBox", onForm, none, none, 840, 3000, 6015, 315, false, 18);
-        row("Timer1", "IntervalTimer", onForm, none, none, kNone, kNone, kNone, kNone, false,
+        // The monitor the window holds owns its timer.
+        row("Timer1", "IntervalTimer", "monitor", none, none, kNone, kNone, kNone, kNone, false,
             kNoTab);
         row("Text1", "QLineEdit", onForm, none, url, 840, 2280, 6015, 300, false, 17);
         row("Combo1", "QComboBox", onForm, none, "timer interval", 8160, 2280, 1455, 315, false,
@@ -421,7 +422,7 @@ private slots:
         });
         // Built while a tool listens, as under a screen reader already running.
         form = std::make_unique<Form1>(fakes->platform());
-        fakes->internet.pages.insert("http://watched/", {QByteArray("<p>page</p>")});
+        fakes->reader.pages.insert("http://watched/", {QByteArray("<p>page</p>"), 0, {}});
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QTest::keyClicks(form->Text1, QStringLiteral("http://watched/"));
@@ -429,6 +430,7 @@ private slots:
         form->Command1_Click();
         for (int tick = 0; tick < 6; ++tick) // five countdown ticks, then a period end
             form->Timer1_Timer();
+        QTRY_VERIFY(!form->monitor().bBusy());
         form->Command3_Click();
         QCOMPARE(form->Label3->text(), QStringLiteral("min0"));
         QCOMPARE(form->cboAddress->count(), 3);

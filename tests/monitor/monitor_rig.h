@@ -1,46 +1,83 @@
 #pragma once
 
 #include "fake_platform.h"
-#include "http_test_server.h"
-#include "mainwindow/form1.h"
-#include "platform/internet/curl_internet.h"
-#include "sound/alert_sound.h"
-#include "widgets/interval_timer.h"
+#include "monitor/monitor_view.h"
+#include "monitor/period_monitor.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QWidget>
 
-#include <memory>
+// A window reduced to the monitor's view: what the monitor reads from it,
+// and, in order, every change it makes there.
+class ScriptedView : public MonitorView {
+public:
+    QString interval = QStringLiteral("10 sec");
+    QString url;
+    bool single = true;
+    bool sound = false;
+    QStringList list;
+    QWidget window;
+    QStringList changes;
 
-// The main window on fakes, except for the real internet layer reading from a
-// loopback server.
+    QString intervalCaption() const override { return interval; }
+    QString singleUrl() const override { return url; }
+    bool singleUrlMode() const override { return single; }
+    void fallBackToSingleUrlMode() override {
+        single = true;
+        changes << QStringLiteral("single mode");
+    }
+    bool soundWanted() const override { return sound; }
+    void playSound() override { changes << QStringLiteral("sound"); }
+    QStringList randomList() const override { return list; }
+    void showRandomPick(int index) override { changes << QStringLiteral("pick %1").arg(index); }
+    void showRunning(bool running) override {
+        changes << (running ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    }
+    void showCountdown(const QString& text) override { changes << text; }
+    void showInAddressBox(const QString& address) override {
+        changes << QStringLiteral("address ") + address;
+    }
+    void showScanStarted(const QString& address) override {
+        changes << QStringLiteral("scan ") + address;
+    }
+    QWidget& alertedWindow() override { return window; }
+
+    // The changes since the last call.
+    QStringList take() { return std::exchange(changes, {}); }
+};
+
+// The monitor on its view and the fakes, its reader ending each read when
+// the test says so.
 struct MonitorRig {
-    HttpTestServer server;
-    CurlInternet internet;
     FakePlatform fakes;
-    std::unique_ptr<Form1> form;
+    ScriptedView view;
+    PeriodMonitor monitor;
 
-    explicit MonitorRig(CurlInternet::Timeouts timeouts = {2000, 20000}) : internet(timeouts) {
-        fakes.internetOverride = &internet;
-        form = std::make_unique<Form1>(fakes.platform());
-        form->alertSound().sWaveFile = QStringLiteral("/sounds/alert.wav");
+    MonitorRig()
+        : monitor(view, {fakes.reader, fakes.pointer, fakes.program, fakes.messages,
+                         fakes.browser, fakes.alerts, fakes.platform().random}) {
+        monitor.prepare();
     }
-    // The window adopts the fake browser's widget, which the fake also owns.
-    ~MonitorRig() { fakes.browser.widget()->setParent(nullptr); }
 
-    void watch(const QString& path, const QString& interval = QStringLiteral("10 sec")) {
-        form->Text1->setText(server.url(path));
-        form->Combo1->setEditText(interval);
-        if (form->Command1->text() == QLatin1String("Stop"))
-            form->Command1_Click();
-        form->Command1_Click();
+    // Start with the given interval, watching `address` in single mode.
+    void start(const QString& interval, const QString& address = {}) {
+        view.interval = interval;
+        view.url = address;
+        monitor.startOrStop();
     }
-    int plays() const {
-        int n = 0;
-        for (const QByteArray& c : fakes.media.commands)
-            n += c == QByteArrayLiteral("play /sounds/alert.wav") ? 1 : 0;
-        return n;
+    // A period end on the watched page that reads `page`.
+    void periodEnd(const QByteArray& page) {
+        monitor.tick();
+        fakes.reader.finish(page);
+    }
+    // Draws that land on these indexes of an n-entry list.
+    void drawIndexes(int n, std::initializer_list<int> indexes) {
+        for (int index : indexes)
+            fakes.draws.push_back((index + 0.5) / n);
+    }
+    QStringList boxes() const {
+        QStringList shown;
+        for (const auto& [prompt, title] : fakes.messages.shown)
+            shown << prompt + " | " + title;
+        return shown;
     }
 };

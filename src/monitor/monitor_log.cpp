@@ -1,0 +1,3 @@
+#include "monitor/monitor_log.h"
+
+Q_LOGGING_CATEGORY(lcMonitor, "vigilo.monitor", QtInfoMsg)

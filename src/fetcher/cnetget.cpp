@@ -156,8 +156,8 @@ void CNetGet::finished(const PageResult& result) {
         CheckError();
         // The user must not read an older failure's text for this one.
         if (!result.errorText.isEmpty() || lLastCode_ <= 0)
-            sLastError = result.errorText.isEmpty() ? TranslateErrorCode(lLastCode_)
-                                                    : result.errorText;
+            sLastError =
+                result.errorText.isEmpty() ? TranslateErrorCode(lLastCode_) : result.errorText;
         end(false, Ending::Ready);
         return;
     }
@@ -247,6 +247,6 @@ void CNetGet::SetUserAgent(const QString& sInUserAgent) {
 
 void CNetGet::ShowStatus(const QString& text) {
     if (objStatus && !objStatus->setProperty("text", text))
-        qCInfo(lcFetcher) << "The status window" << objStatus->objectName()
-                          << "has no text to show" << text;
+        qCInfo(lcFetcher) << "The status window" << objStatus->objectName() << "has no text to show"
+                          << text;
 }

@@ -153,8 +153,8 @@ bool CNetGet::ParseHTML(const QString& sToken, KeyedCollection& colItems,
                     colItems.addLatin1(item);
             } catch (...) {
                 // One value that cannot be taken does not end the scan.
-                qCWarning(lcFetcher) << "A value of" << end - begin
-                                     << "bytes could not be kept; the scan goes on.";
+                qCWarning(lcFetcher)
+                    << "A value of" << end - begin << "bytes could not be kept; the scan goes on.";
             }
             // The search resumes after the delimiter, never inside the value.
             at = end < size ? token.find(data, size, end + 1) : -1;

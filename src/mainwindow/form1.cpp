@@ -1,6 +1,7 @@
 #include "mainwindow/form1.h"
 
 #include "mainwindow/start_page.h"
+#include "mainwindow/window_log.h"
 #include "widgets/accessible_windows.h"
 #include "widgets/frame_focus_trap.h"
 #include "widgets/interval_timer.h"
@@ -104,7 +105,10 @@ void Form1::Form_Load() {
         const QString startPage = startPagePath(*platform_.program);
         showInAddressBox(StartingAddress);
         platform_.browser->Navigate(startPage);
+    } catch (const std::exception& e) {
+        qCWarning(lcWindow) << "Start-up ended early:" << e.what();
     } catch (...) {
+        qCWarning(lcWindow) << "Start-up ended early.";
     }
 }
 

@@ -1,4 +1,5 @@
 #include "mainwindow/form1.h"
+#include "mainwindow/window_log.h"
 
 #include "widgets/classic_frame.h"
 #include "widgets/twips.h"
@@ -75,6 +76,7 @@ void Form1::layOut(float W, float H, float SW, float SH) {
         twips::setTop(Command9, topOf(Command5));
         twips::setTop(Text2, topOf(Command8) + 50);
         twips::setWidth(Text2, widthOf(List1) - 7000);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCWarning(lcWindow) << "The list editor's layout stopped part way:" << e.what();
     }
 }

@@ -1,6 +1,7 @@
 #include "mainwindow/form1.h"
 
 #include "mainwindow/credits.h"
+#include "mainwindow/window_log.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,16 +20,23 @@ template <typename Body> void reportingFailures(MessageBoxes& messages, Body bod
     try {
         body();
     } catch (const std::exception& e) {
+        qCWarning(lcWindow) << "Navigation failed:" << e.what();
         messages.show(QString::fromLocal8Bit(e.what()), kStoppedCaption);
     } catch (...) {
+        qCWarning(lcWindow) << "Navigation failed.";
         messages.show(QStringLiteral("Unexpected error"), kStoppedCaption);
     }
 }
 
-template <typename Command> void ignoringFailures(Command command) {
+// The address box and the toolbar go on past a failing browser command; `what`
+// names it in the log.
+template <typename Command> void ignoringFailures(const char* what, Command command) {
     try {
         command();
+    } catch (const std::exception& e) {
+        qCWarning(lcWindow) << what << "failed:" << e.what();
     } catch (...) {
+        qCWarning(lcWindow) << what << "failed.";
     }
 }
 
@@ -61,29 +69,30 @@ void Form1::cboAddress_Click() {
 void Form1::cboAddress_KeyPress(std::int16_t& KeyAscii) {
     if (KeyAscii != 13)
         return;
-    ignoringFailures([this] { platform_.browser->Navigate(cboAddress->currentText()); });
+    ignoringFailures("Navigate",
+                     [this] { platform_.browser->Navigate(cboAddress->currentText()); });
 }
 
 void Form1::tbToolBar_ButtonClick(QAction* Button) {
     // A key that cannot be read matches no command.
     QString key;
-    ignoringFailures([&] {
+    ignoringFailures("Reading the toolbar key", [&] {
         if (Button)
             key = Button->data().toString();
     });
     WebBrowser& browser = *platform_.browser;
     if (key == QLatin1String("Back")) {
-        ignoringFailures([&] { browser.GoBack(); });
+        ignoringFailures("GoBack", [&] { browser.GoBack(); });
     } else if (key == QLatin1String("Forward")) {
-        ignoringFailures([&] { browser.GoForward(); });
+        ignoringFailures("GoForward", [&] { browser.GoForward(); });
     } else if (key == QLatin1String("Refresh")) {
-        ignoringFailures([&] { browser.Refresh(); });
+        ignoringFailures("Refresh", [&] { browser.Refresh(); });
     } else if (key == QLatin1String("Home")) {
-        ignoringFailures([&] { browser.GoHome(); });
+        ignoringFailures("GoHome", [&] { browser.GoHome(); });
     } else if (key == QLatin1String("Search")) {
-        ignoringFailures([&] { browser.GoSearch(); });
+        ignoringFailures("GoSearch", [&] { browser.GoSearch(); });
     } else if (key == QLatin1String("Stop")) {
-        ignoringFailures([&] { browser.Stop(); });
+        ignoringFailures("Stop", [&] { browser.Stop(); });
         setWindowTitle(kStoppedCaption);
     }
 }

@@ -53,8 +53,8 @@ void PeriodMonitor::scanFinished(bool ok) {
         }
     } else {
         const QString error = net.GetLastError();
-        qCInfo(lcMonitor).nospace() << "Checked " << scannedUrl_ << ": Error: " << error
-                                    << " (after " << ms << " ms)";
+        qCInfo(lcMonitor).nospace()
+            << "Checked " << scannedUrl_ << ": Error: " << error << " (after " << ms << " ms)";
         // Ticks run while the box waits for OK; one of them may stop the
         // monitor, and then nothing more of this period end follows.
         const quint64 scan = scans_;

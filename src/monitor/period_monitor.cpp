@@ -16,8 +16,8 @@ PeriodMonitor::~PeriodMonitor() = default;
 
 CNetGet& PeriodMonitor::netGet() {
     if (!objNetGet) {
-        objNetGet = std::make_unique<CNetGet>(services_.reader, services_.pointer,
-                                              services_.program);
+        objNetGet =
+            std::make_unique<CNetGet>(services_.reader, services_.pointer, services_.program);
         connect(objNetGet.get(), &CNetGet::readFinished, this, &PeriodMonitor::scanFinished);
     }
     return *objNetGet;

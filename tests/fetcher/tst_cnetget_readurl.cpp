@@ -44,8 +44,8 @@ private slots:
         rig->reader.finish({});
         QCOMPARE(rig->outcome(), std::optional<bool>(true));
         QCOMPARE(rig->net.GetRawHTML(), QString());
-        QCOMPARE(rig->status.texts, (QStringList{"Opening: http://empty/",
-                                                 "Reading Url: 0 bytes read", "Ready"}));
+        QCOMPARE(rig->status.texts,
+                 (QStringList{"Opening: http://empty/", "Reading Url: 0 bytes read", "Ready"}));
     }
 
     void pageText() {
@@ -77,13 +77,12 @@ private slots:
         QTest::addColumn<int>("code"); // what the reader ends with; -1: never asked
         QTest::addColumn<QString>("detail");
         QTest::addColumn<QString>("error");
-        QTest::newRow("name not resolved")
-            << "http://nowhere.invalid/" << 12007 << QString()
-            << "The server name could not be resolved.";
+        QTest::newRow("name not resolved") << "http://nowhere.invalid/" << 12007 << QString()
+                                           << "The server name could not be resolved.";
         QTest::newRow("code outside the table")
             << "http://a/" << 12152 << QString() << "Error details not available.";
-        QTest::newRow("no code at all") << "http://a/" << 0 << QString()
-                                        << "Error details not available.";
+        QTest::newRow("no code at all")
+            << "http://a/" << 0 << QString() << "Error details not available.";
         QTest::newRow("a failure in words")
             << "http://a/" << 12152 << "The server answered 503 Service Unavailable."
             << "The server answered 503 Service Unavailable.";
@@ -155,9 +154,8 @@ private slots:
         QTest::newRow("euro sign in the query")
             << QStringLiteral("http://h/page\u20ACx?q=\u20AC&r=\u00E9")
             << QByteArray("http://h/page%E2%82%ACx?q=%E2%82%AC&r=%C3%A9");
-        QTest::newRow("host name beyond Latin-1")
-            << QStringLiteral(" http://\u4F8B\u3048.test/p ")
-            << QByteArray("http://xn--r8jz45g.test/p");
+        QTest::newRow("host name beyond Latin-1") << QStringLiteral(" http://\u4F8B\u3048.test/p ")
+                                                  << QByteArray("http://xn--r8jz45g.test/p");
         QTest::newRow("Latin-1 as typed")
             << QStringLiteral(" http://h/caf\u00E9 ") << QByteArray(" http://h/caf\xE9 ");
     }
@@ -194,9 +192,12 @@ private slots:
     void outputFileThatCannotBeOpened_data() {
         QTest::addColumn<QString>("name"); // {dir} is a fresh folder
         QTest::addColumn<QString>("error");
-        QTest::newRow("missing folder") << "{dir}/missing/out.htm" << "Path not found";
-        QTest::newRow("a folder") << "{dir}" << "Path/File access error";
-        QTest::newRow("no name") << "" << "Bad file name or number";
+        QTest::newRow("missing folder") << "{dir}/missing/out.htm"
+                                        << "Path not found";
+        QTest::newRow("a folder") << "{dir}"
+                                  << "Path/File access error";
+        QTest::newRow("no name") << ""
+                                 << "Bad file name or number";
     }
     void outputFileThatCannotBeOpened() {
         QFETCH(QString, name);

@@ -53,8 +53,8 @@ struct MonitorRig {
     PeriodMonitor monitor;
 
     MonitorRig()
-        : monitor(view, {fakes.reader, fakes.pointer, fakes.program, fakes.messages,
-                         fakes.browser, fakes.alerts, fakes.platform().random}) {
+        : monitor(view, {fakes.reader, fakes.pointer, fakes.program, fakes.messages, fakes.browser,
+                         fakes.alerts, fakes.platform().random}) {
         monitor.prepare();
     }
 

@@ -57,8 +57,7 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QStringList>("changes");
         QTest::addColumn<QString>("box");
-        QTest::newRow("empty") << "" << QStringList{}
-                               << "Select an Timer Interval! | No Interval";
+        QTest::newRow("empty") << "" << QStringList{} << "Select an Timer Interval! | No Interval";
         QTest::newRow("case differs") << "10 Sec" << QStringList{"single mode"}
                                       << "No valid timer interval | No valid interval";
         QTest::newRow("not a caption") << "7 min" << QStringList{"single mode"}

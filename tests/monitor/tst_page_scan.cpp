@@ -43,8 +43,8 @@ private slots:
         QCOMPARE(rig.fakes.browser.navigated, QStringList{kPage});
         QCOMPARE(rig.monitor.sLastPageText, QStringLiteral("<p>one</p>"));
         QCOMPARE(rig.monitor.vPageText, QStringLiteral("<p>one</p>"));
-        QCOMPARE(rig.fakes.pointer.calls, (QStringList{"busy", "restore", "busy", "restore",
-                                                       "busy", "restore"}));
+        QCOMPARE(rig.fakes.pointer.calls,
+                 (QStringList{"busy", "restore", "busy", "restore", "busy", "restore"}));
 
         // The same length with another text is no change, but still shown.
         rig.periodEnd("<p>two</p>");
@@ -79,11 +79,10 @@ private slots:
         QTest::addColumn<QList<bool>>("changes");
         QTest::addColumn<int>("keptLength"); // of sLastPageText at the end
         const QByteArray blanks(70000, ' ');
-        QTest::newRow("same length") << QList<QByteArray>{"abcde", "vwxyz"}
-                                     << QList<bool>{true, false} << 5;
-        QTest::newRow("surrounding spaces")
-            << QList<QByteArray>{"abc", "   abc  ", "  abc\r\n"} << QList<bool>{true, false, true}
-            << 5;
+        QTest::newRow("same length")
+            << QList<QByteArray>{"abcde", "vwxyz"} << QList<bool>{true, false} << 5;
+        QTest::newRow("surrounding spaces") << QList<QByteArray>{"abc", "   abc  ", "  abc\r\n"}
+                                            << QList<bool>{true, false, true} << 5;
         QTest::newRow("empty after content")
             << QList<QByteArray>{"content", ""} << QList<bool>{true, true} << 0;
         QTest::newRow("long page off by one")

@@ -83,7 +83,9 @@ void FakePageReader::end(const PageResult& result) {
     emit finished(result);
 }
 
-FakePlatform::FakePlatform() { program.folder_ = dir.path(); }
+FakePlatform::FakePlatform() {
+    program.folder_ = dir.path();
+}
 
 Platform FakePlatform::platform() {
     Platform p;

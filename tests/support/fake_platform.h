@@ -5,11 +5,11 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QObject>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QObject>
 #include <QWidget>
 
 #include <cstdint>

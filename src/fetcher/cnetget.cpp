@@ -49,6 +49,7 @@ struct CNetGet::Read {
     std::unique_ptr<QFile> file; // where the page goes instead of the text
     qint64 shown = -1;           // the byte total the status window shows
     quint64 serial = 0;          // tells this read from any later one
+    bool answered = false;       // the answer's body has begun to come
 };
 
 // A failure of the read itself ends with "Ready"; one of the program's own
@@ -131,6 +132,15 @@ void CNetGet::CancelRead() {
 void CNetGet::progressed(qint64 bytes) {
     if (!reading_)
         return;
+    // A read whose answer has begun replaces the page, whatever comes of it:
+    // a large page must not be held twice, once old and once coming in.
+    // The old page's buffer, when not too large, is the next read's room.
+    if (!reading_->answered) {
+        reading_->answered = true;
+        QByteArray previous = std::exchange(sRawHTML, {});
+        if (keepForNextRead(previous.capacity(), previous.size()))
+            spare_ = std::move(previous);
+    }
     if (bytes > kMaxPage) {
         reader_.abandon();
         sLastError = QStringLiteral("Overflow");
@@ -178,9 +188,7 @@ void CNetGet::finished(const PageResult& result) {
         }
         sRawHTML.clear();
     } else {
-        QByteArray previous = std::exchange(sRawHTML, result.body);
-        if (keepForNextRead(previous.capacity(), sRawHTML.size()))
-            spare_ = std::move(previous);
+        sRawHTML = result.body;
     }
     end(true, Ending::Ready);
 }

@@ -115,6 +115,21 @@ private slots:
         QCOMPARE(rig->pointer.calls, (QStringList{"busy", "restore"}));
     }
 
+    // Once its answer has begun, a read replaces the page whatever comes of
+    // it, so that a page is never held twice; the old page's buffer is the
+    // next read's room.
+    void answerThatBeganReplacesThePage() {
+        rig->net.ReadUrl("http://page/");
+        rig->reader.finish(QByteArray(20000, 'p'));
+        rig->net.ReadUrl("http://page/");
+        rig->reader.progress(100);
+        QCOMPARE(rig->net.GetRawHTMLLength(), 0);
+        rig->reader.fail(InternetError::ConnectionAborted);
+        QCOMPARE(rig->net.GetRawHTML(), QString());
+        rig->net.ReadUrl("http://page/");
+        QVERIFY(rig->reader.requests.last().room.capacity() >= 20000);
+    }
+
     // A success does not clear the message of an earlier failure.
     void successKeepsTheLastFailureText() {
         rig->net.ReadUrl("http://cut/");

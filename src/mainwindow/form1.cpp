@@ -11,16 +11,18 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QToolBar>
 
 Form1::Form1(const Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform),
       monitor_(*this, {*platform.reader, *platform.pointer, *platform.program, *platform.messages,
-                       *platform.browser, *platform.alerts, platform.random}),
+                       *platform.browser, *platform.alerts, platform.random, platform.now}),
       sound_(*platform.media, *platform.shortPath, *platform.messages) {
     exposeWindowToAssistiveTools("Form1");
     setObjectName(QStringLiteral("Form1"));
@@ -101,6 +103,8 @@ void Form1::Form_Load() {
     // Any failing step ends start-up silently; the window opens regardless.
     try {
         monitor_.prepare();
+        // The reader's own texts show on the status line while a page is read.
+        monitor_.objNetGet->SetStatusWindow(statusText);
         editor_->LoadRandomList();
         const QString startPage = startPagePath(*platform_.program);
         showInAddressBox(StartingAddress);
@@ -124,6 +128,8 @@ void Form1::resizeEvent(QResizeEvent* event) {
     twips::setTop(picAddress, tbToolBar->isVisible() ? twips::geometry(tbToolBar).height : 0);
     twips::setWidth(picAddress, clientWidth);
     twips::setWidth(tbToolBar, clientWidth);
+    const int statusHeight = statusLineHeight();
+    statusLine->setGeometry(0, height() - statusHeight, width(), statusHeight);
     Form_Resize();
     fitRestoredWindow();
 }

@@ -25,6 +25,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QStatusBar;
 class QToolBar;
 class FrameFocusTrap;
 class ImageList;
@@ -91,6 +92,11 @@ public:
     QLabel* Label2 = nullptr;
     QLabel* Label1 = nullptr;
 
+    // The status line along the bottom edge, below the classic layout: what
+    // the monitor did at its last period end, or what the reader is doing.
+    QStatusBar* statusLine = nullptr;
+    QLabel* statusText = nullptr;
+
     // Copied into the address box at start-up; nothing assigns it.
     QString StartingAddress;
 
@@ -151,6 +157,9 @@ protected:
 
 private:
     void createControls();
+    void createStatusLine();
+    // The status line's height in pixels; the classic layout has the rest.
+    int statusLineHeight() const;
     void wireEvents();
     void nameForAssistiveTools();
     void enableSingleUrlControls(bool enabled);
@@ -169,6 +178,7 @@ private:
     void showRandomPick(int index) override;
     void showRunning(bool running) override;
     void showCountdown(const QString& text) override;
+    void showStatus(const QString& text) override;
     void showScanStarted(const QString& url) override;
     QWidget& alertedWindow() override;
 

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -191,7 +192,9 @@ void Form1::createControls() {
     // The window's dialog font, which the control sizes were chosen for.
     setFont(sansSerif(8, 400));
     const double scale = twips::pixelsPerTwip(this);
-    resize(twips::toPixels(kClientWidth, scale), twips::toPixels(kClientHeight, scale));
+    createStatusLine();
+    resize(twips::toPixels(kClientWidth, scale),
+           twips::toPixels(kClientHeight, scale) + statusLineHeight());
 
     std::vector<QWidget*> created;
     for (const Control& row : kControls) {
@@ -252,6 +255,22 @@ void Form1::createControls() {
         previous = w;
     }
     nameForAssistiveTools();
+}
+
+// Created first, so that every classic control lies above it.
+void Form1::createStatusLine() {
+    statusLine = new QStatusBar(this);
+    statusLine->setObjectName(QStringLiteral("statusLine"));
+    statusLine->setSizeGripEnabled(false);
+    statusText = new QLabel(statusLine);
+    statusText->setObjectName(QStringLiteral("statusText"));
+    statusText->setTextFormat(Qt::PlainText);
+    statusLine->addWidget(statusText, 1);
+    statusLine->setAccessibleName(QStringLiteral("Status"));
+}
+
+int Form1::statusLineHeight() const {
+    return statusLine ? statusLine->sizeHint().height() : 0;
 }
 
 // What a screen reader announces; no caption changes for it.

@@ -35,7 +35,7 @@ float heightOf(const QWidget* w) {
 void Form1::Form_Resize() {
     const double scale = twips::pixelsPerTwip(this);
     const float SW = twips::fromPixels(width(), scale);
-    const float SH = twips::fromPixels(height(), scale);
+    const float SH = twips::fromPixels(height() - statusLineHeight(), scale);
     layOut(SW + classicframe::kWidth, SH + classicframe::kHeight, SW, SH);
 }
 

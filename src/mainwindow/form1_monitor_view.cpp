@@ -56,6 +56,13 @@ void Form1::showRunning(bool running) {
     Command1->setText(running ? QStringLiteral("Stop") : QStringLiteral("Start"));
 }
 
+// The text is the line's accessible name too: a screen reader hears each new
+// outcome, and not the reader's progress, which changes the text alone.
+void Form1::showStatus(const QString& text) {
+    statusText->setText(text);
+    statusText->setAccessibleName(text);
+}
+
 void Form1::showCountdown(const QString& text) {
     Label3->setText(text);
 }

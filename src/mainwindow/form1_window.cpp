@@ -23,7 +23,8 @@ void Form1::centreOnScreen() {
     if (!s)
         return;
     const double scale = twips::pixelsPerTwip(this);
-    const QSize client(twips::toPixels(kClientWidth, scale), twips::toPixels(kClientHeight, scale));
+    const QSize client(twips::toPixels(kClientWidth, scale),
+                       twips::toPixels(kClientHeight, scale) + statusLineHeight());
     placedNormal_ = placement::centred(s->availableGeometry(), client, windowFrame());
     setGeometry(placedNormal_);
 }

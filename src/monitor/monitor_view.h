@@ -33,6 +33,9 @@ public:
     virtual void showCountdown(const QString& text) = 0;
     // Sets the address box's text and appends that text to its history.
     virtual void showInAddressBox(const QString& address) = 0;
+    // What the last period end did, or that the monitor started or stopped:
+    // one line, for the eye and for a screen reader.
+    virtual void showStatus(const QString& text) = 0;
     // A scan of `url` begins: the window's work lists start afresh.
     virtual void showScanStarted(const QString& url) = 0;
     // The window whose taskbar entry a real update marks.

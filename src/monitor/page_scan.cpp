@@ -1,6 +1,7 @@
 #include "monitor/monitor_log.h"
 #include "monitor/monitor_view.h"
 #include "monitor/period_monitor.h"
+#include "monitor/status_texts.h"
 #include "platform/message_boxes.h"
 #include "platform/web_browser.h"
 #include "platform/window_alerts.h"
@@ -27,6 +28,7 @@ void PeriodMonitor::ScanPage(const QString& url) {
     colLinks = KeyedCollection();
     colSources = KeyedCollection();
     readTime_.start();
+    periodEndAt_ = services_.now();
     netGet().ReadUrl(url);
 }
 
@@ -42,10 +44,17 @@ void PeriodMonitor::scanFinished(bool ok) {
             net.ParseHTML(kSourceToken, colSources);
             const std::int32_t reference = lLastPageLength;
             CheckForUpdate();
+            const bool changed = lPageLength != reference;
             qCInfo(lcMonitor).nospace()
                 << "Checked " << scannedUrl_ << ": " << lPageLength << " characters, "
-                << (lPageLength != reference ? "a REAL site update" : "no change") << ", read in "
-                << ms << " ms";
+                << (changed ? "a REAL site update" : "no change") << ", read in " << ms << " ms";
+            view_.showStatus(statustexts::check({periodEndAt_,
+                                                 true,
+                                                 changed,
+                                                 lPageLength,
+                                                 {},
+                                                 lastChange_,
+                                                 nextPeriodEnd(periodEndAt_)}));
         } catch (const std::exception& e) {
             qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early:" << e.what();
         } catch (...) {
@@ -55,6 +64,8 @@ void PeriodMonitor::scanFinished(bool ok) {
         const QString error = net.GetLastError();
         qCInfo(lcMonitor).nospace()
             << "Checked " << scannedUrl_ << ": Error: " << error << " (after " << ms << " ms)";
+        view_.showStatus(statustexts::check(
+            {periodEndAt_, false, false, 0, error, lastChange_, nextPeriodEnd(periodEndAt_)}));
         // Ticks run while the box waits for OK; one of them may stop the
         // monitor, and then nothing more of this period end follows.
         const quint64 scan = scans_;
@@ -111,6 +122,7 @@ void PeriodMonitor::CheckForUpdate() {
             return;
         sLastPageText = vPageText;
         lLastPageLength = lPageLength;
+        lastChange_ = periodEndAt_;
         // The sound may be off or muted and the window covered: the taskbar
         // entry shows the change until the user comes back.
         services_.alerts.alert(view_.alertedWindow());

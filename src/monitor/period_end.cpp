@@ -1,6 +1,7 @@
 #include "monitor/monitor_log.h"
 #include "monitor/monitor_view.h"
 #include "monitor/period_monitor.h"
+#include "monitor/status_texts.h"
 #include "platform/message_boxes.h"
 #include "platform/web_browser.h"
 
@@ -40,6 +41,8 @@ bool PeriodMonitor::pickRandomUrl() {
     }
     view_.showInAddressBox(sCurrentUrl);
     qCInfo(lcMonitor).nospace() << "Random pick " << pick << ": " << sCurrentUrl;
+    const QDateTime now = services_.now();
+    view_.showStatus(statustexts::pick(sCurrentUrl, now, nextPeriodEnd(now)));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "monitor/interval_table.h"
 #include "monitor/monitor_log.h"
 #include "monitor/monitor_view.h"
+#include "monitor/status_texts.h"
 #include "platform/message_boxes.h"
 
 #include <utility>
@@ -25,6 +26,7 @@ CNetGet& PeriodMonitor::netGet() {
 
 void PeriodMonitor::prepare() {
     netGet().Init();
+    view_.showStatus(statustexts::stopped());
 }
 
 void PeriodMonitor::startOrStop() {
@@ -56,6 +58,8 @@ void PeriodMonitor::start() {
     sCurrentUrl = view_.singleUrl();
     timer_.setInterval(row->timerMs);
     setRunning(true);
+    const QDateTime now = services_.now();
+    view_.showStatus(statustexts::started(now, *nextPeriodEnd(now)));
     qCInfo(lcMonitor).nospace() << "Started: every " << interval << ", "
                                 << (view_.singleUrlMode() && !sCurrentUrl.isEmpty()
                                         ? QStringLiteral("watching ") + sCurrentUrl
@@ -73,6 +77,15 @@ void PeriodMonitor::stop() {
 void PeriodMonitor::stopRunning() {
     setRunning(false);
     abandonScan();
+    view_.showStatus(statustexts::stopped());
+}
+
+// Ticks are counted from the period end: the next one comes after the
+// countdown and one acting tick more.
+std::optional<QDateTime> PeriodMonitor::nextPeriodEnd(const QDateTime& at) const {
+    if (!running_)
+        return std::nullopt;
+    return at.addMSecs(qint64{timer_.interval()} * (qint64{lPeriodTicks} + 1));
 }
 
 void PeriodMonitor::setRunning(bool running) {

@@ -4,6 +4,7 @@
 #include "fetcher/keyed_collection.h"
 #include "widgets/interval_timer.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -31,6 +32,8 @@ struct MonitorServices {
     WindowAlerts& alerts;
     // A uniform fraction in [0, 1), drawn for each random pick.
     std::function<double()> random;
+    // The clock the status line tells the time by.
+    std::function<QDateTime()> now;
 };
 
 // The update monitor: Start and Stop, the countdown of each interval and what
@@ -93,6 +96,9 @@ private:
     void stopRunning();
     void setRunning(bool running);
     int drawIndex(int count);
+    // When the period end after the one that began at `at` comes, while the
+    // monitor runs.
+    std::optional<QDateTime> nextPeriodEnd(const QDateTime& at) const;
     bool pickRandomUrl();
     // Starts reading the watched page; the rest of the period end follows
     // in scanFinished.
@@ -112,4 +118,6 @@ private:
     quint64 scans_ = 0;  // scans begun, to tell one from the next
     QString scannedUrl_; // the page the scan under way reads
     QElapsedTimer readTime_;
+    QDateTime periodEndAt_;               // when the scan under way began
+    std::optional<QDateTime> lastChange_; // when the last real update was seen
 };

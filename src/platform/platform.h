@@ -10,6 +10,8 @@
 #include "platform/window_alerts.h"
 #include "platform/window_frames.h"
 
+#include <QDateTime>
+
 #include <functional>
 
 // Everything the program asks of the machine, handed to the main window
@@ -28,4 +30,6 @@ struct Platform {
     WindowAlerts* alerts = nullptr;
     // A uniform fraction in [0, 1); each call moves on through the sequence.
     std::function<double()> random;
+    // The local time now.
+    std::function<QDateTime()> now;
 };

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QtTest>
 
@@ -40,8 +41,10 @@ bool listenAsAssistiveTool(bool on) {
 }
 
 QList<QPointer<QObject>> toldAbout; // the objects of the events tools were sent
+QList<QAccessible::Event> toldWhat; // and what each event said of them
 void recordEvent(QAccessibleEvent* event) {
     toldAbout.append(event->object());
+    toldWhat.append(event->type());
 }
 
 // Every widget a tool reaches from `node`, checking that each child knows
@@ -239,7 +242,10 @@ private slots:
         QVERIFY(form->windowTitle().contains(QStringLiteral("the Vigilo project")));
         QVERIFY(form->windowTitle().contains(QLatin1Char('@')));
         const double s = twips::pixelsPerTwip(form.get());
-        QCOMPARE(form->size(), QSize(twips::toPixels(11400, s), twips::toPixels(8595, s)));
+        // The classic client area, and the status line below it.
+        QCOMPARE(form->size(),
+                 QSize(twips::toPixels(11400, s),
+                       twips::toPixels(8595, s) + form->statusLine->sizeHint().height()));
         QVERIFY(!form->windowIcon().isNull());
         QVERIFY(form->windowIcon().availableSizes().contains(QSize(32, 32)));
         const Qt::WindowFlags flags = form->windowFlags();
@@ -457,6 +463,43 @@ private slots:
         QVERIFY(reached.contains(form->Check1) && reached.contains(form->picAddress));
         for (QWidget* w : std::as_const(reached))
             QVERIFY2(!neverShown(w), qPrintable(w->objectName()));
+    }
+
+    // The status line tells a screen reader each outcome of a period end by
+    // its name, and says nothing of the reader's progress; the focus stays.
+    void statusLineTellsOutcomesOnly() {
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->Text1->setFocus();
+        if (!listenAsAssistiveTool(true))
+            QSKIP("needs Qt's platform headers (qt6-base-private-dev)");
+        toldAbout.clear();
+        toldWhat.clear();
+        QAccessible::installUpdateHandler(recordEvent);
+        const auto restore = qScopeGuard([] {
+            QAccessible::installUpdateHandler(nullptr);
+            listenAsAssistiveTool(false);
+        });
+        auto namesTold = [&] {
+            QStringList names;
+            for (qsizetype i = 0; i < toldAbout.size(); ++i)
+                if (toldAbout[i] == form->statusText && toldWhat[i] == QAccessible::NameChanged)
+                    names << QAccessible::queryAccessibleInterface(form->statusText)
+                                 ->text(QAccessible::Name);
+            return names;
+        };
+        form->Text1->setText(QStringLiteral("http://watched/"));
+        form->Timer1_Timer();
+        fakes->reader.progress(4000);
+        QCOMPARE(form->statusText->text(), QStringLiteral("Reading Url: 4000 bytes read"));
+        QVERIFY(namesTold().isEmpty());
+        fakes->reader.finish("<p>page</p>");
+        const QStringList told = namesTold();
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].startsWith("Checked at "), qPrintable(told[0]));
+        QCOMPARE(form->statusText->text(), told[0]);
+        QCOMPARE(QApplication::focusWidget(), form->Text1);
     }
 
     // The sound box's caption wraps inside the box and is there whole; every

@@ -3,6 +3,7 @@
 #include "widgets/twips.h"
 
 #include <QHash>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <memory>
@@ -216,15 +217,16 @@ private slots:
         QCOMPARE(width(*form, "Text2"), (11640.25f - 500) - 7000);
     }
 
-    // The window's own resizes drive the pass with its client size plus the
-    // classic frame, whatever decorations the window system adds.
+    // The window's own resizes drive the pass with its client size, less the
+    // status line, plus the classic frame, whatever decorations the window
+    // system adds.
     void resizingTheWindowLaysOut() {
         form->showNormal();
         form->resize(900, 700);
         QTRY_COMPARE(form->size(), QSize(900, 700));
         const double s = twips::pixelsPerTwip(form.get());
         const float SW = twips::fromPixels(form->width(), s);
-        const float SH = twips::fromPixels(form->height(), s);
+        const float SH = twips::fromPixels(form->height() - form->statusLine->height(), s);
         QCOMPARE(width(*form, "brwWebBrowser"), SW - 200);
         QCOMPARE(height(*form, "brwWebBrowser"), SH - 675 - 700);
         QCOMPARE(top(*form, "Command1"), SH + 420 - 1400);
@@ -245,7 +247,7 @@ private slots:
             for (const char* name : {"Label6", "Label8", "Label10"})
                 QVERIFY2(control(*form, name)->geometry().top() > browserBottom, name);
             for (const char* name : {"Combo2", "Command4", "Check1", "Option2"})
-                QVERIFY2(control(*form, name)->geometry().bottom() < form->height(), name);
+                QVERIFY2(control(*form, name)->geometry().bottom() < form->statusLine->y(), name);
         }
     }
 

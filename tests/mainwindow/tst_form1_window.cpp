@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,7 +28,9 @@ void checkRows(const Form1& f) {
     for (const char* name : {"Label6", "Label8", "Label10"})
         QVERIFY2(f.findChild<QWidget*>(name)->y() > browserBottom, name);
     for (const char* name : {"Combo2", "Command4", "Check1", "Option2", "Command1", "Command2"})
-        QVERIFY2(f.findChild<QWidget*>(name)->geometry().bottom() < f.height(), name);
+        QVERIFY2(f.findChild<QWidget*>(name)->geometry().bottom() < f.statusLine->y(), name);
+    QCOMPARE(f.statusLine->geometry(),
+             QRect(0, f.height() - f.statusLine->height(), f.width(), f.statusLine->height()));
 }
 
 } // namespace
@@ -65,7 +68,8 @@ private slots:
         const QRect client = form.geometry();
         QVERIFY(area.contains(client.marginsAdded(frame)));
         const double s = twips::pixelsPerTwip(&form);
-        const QSize normal(twips::toPixels(11400, s), twips::toPixels(8595, s));
+        const QSize normal(twips::toPixels(11400, s),
+                           twips::toPixels(8595, s) + form.statusLine->height());
         QCOMPARE(client.width(), normal.width());
         if (screen == QLatin1String("desktop")) {
             QCOMPARE(client.height(), normal.height());
@@ -77,9 +81,11 @@ private slots:
         }
         checkRows(form);
 
-        // At one client size the layout is the same whatever the frame.
-        form.resize(700, 480);
-        QTRY_COMPARE(form.size(), QSize(700, 480));
+        // At one client size the layout is the same whatever the frame; the
+        // status line adds its height below it.
+        const int line = form.statusLine->height();
+        form.resize(700, 480 + line);
+        QTRY_COMPARE(form.size(), QSize(700, 480 + line));
         QCOMPARE(form.Check1->geometry(), QRect(544, 455, 209, 25));
         QCOMPARE(form.Frame1->geometry(), QRect(0, 0, 708, 508));
     }

@@ -17,6 +17,7 @@ public:
     QStringList list;
     QWidget window;
     QStringList changes;
+    QStringList statuses; // every status line shown, in order
 
     QString intervalCaption() const override { return interval; }
     QString singleUrl() const override { return url; }
@@ -39,6 +40,7 @@ public:
     void showScanStarted(const QString& address) override {
         changes << QStringLiteral("scan ") + address;
     }
+    void showStatus(const QString& text) override { statuses << text; }
     QWidget& alertedWindow() override { return window; }
 
     // The changes since the last call.
@@ -54,7 +56,7 @@ struct MonitorRig {
 
     MonitorRig()
         : monitor(view, {fakes.reader, fakes.pointer, fakes.program, fakes.messages, fakes.browser,
-                         fakes.alerts, fakes.platform().random}) {
+                         fakes.alerts, fakes.platform().random, fakes.platform().now}) {
         monitor.prepare();
     }
 

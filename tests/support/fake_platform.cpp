@@ -105,5 +105,6 @@ Platform FakePlatform::platform() {
         draws.pop_front();
         return d;
     };
+    p.now = [this] { return clock; };
     return p;
 }

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -145,5 +146,7 @@ public:
     // Draws handed out in turn; when empty, a fixed-seed sequence.
     std::deque<double> draws;
     std::mt19937 fallback{1};
+    // The clock, as the test sets it.
+    QDateTime clock{QDate(2026, 12, 8), QTime(14, 3, 10)};
     PageReader* readerOverride = nullptr; // e.g. the real reader
 };

@@ -10,22 +10,19 @@
 namespace {
 
 struct Run {
-    int exitCode = -1;
-    QByteArray output; // standard output
-    QByteArray errors; // standard error
+    bool ok = false;
+    QByteArray output; // standard output and error together
 };
 
 Run run(const QString& program, const QStringList& args,
         const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
     p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
-    Run r;
-    if (p.waitForFinished(240000) && p.exitStatus() == QProcess::NormalExit)
-        r.exitCode = p.exitCode();
-    r.output = p.readAllStandardOutput();
-    r.errors = p.readAllStandardError();
-    return r;
+    const bool ok =
+        p.waitForFinished(240000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return {ok, p.readAll()};
 }
 
 QByteArray readFile(const QString& path) {
@@ -34,7 +31,6 @@ QByteArray readFile(const QString& path) {
 }
 
 const QString kId = QStringLiteral(VIGILO_APP_ID);
-const QString kMaintainer = QStringLiteral("Package Test <package-test@vigilo.invalid>");
 
 } // namespace
 
@@ -44,83 +40,56 @@ class TstDebPackage : public QObject {
 private:
     QTemporaryDir tmp_;
     QString deb_;
-    QString tree_;
 
     QString field(const char* name) {
-        const Run r = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb_, name});
-        return QString::fromUtf8(r.output).trimmed();
+        return QString::fromUtf8(run(QStringLiteral("dpkg-deb"), {"-f", deb_, name}).output)
+            .trimmed();
     }
 
 private slots:
     void initTestCase() {
-        for (const char* tool : {"dpkg-deb", "dpkg-shlibdeps", "file"})
+        for (const char* tool : {"dpkg-deb", "dpkg-shlibdeps", "file", "lintian"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("making the package needs %1 (packages dpkg, "
-                                                "dpkg-dev and file)")
+                QSKIP(qPrintable(QStringLiteral("needs %1 (packages dpkg-dev, file and lintian)")
                                      .arg(QLatin1String(tool))));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DEBFULLNAME"), QStringLiteral("Package Test"));
         env.insert(QStringLiteral("DEBEMAIL"), QStringLiteral("package-test@vigilo.invalid"));
-        const QString build = qEnvironmentVariable("VIGILO_BUILD_DIR");
-        const Run made =
-            run(qEnvironmentVariable("VIGILO_CPACK"),
-                {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-                 build + QStringLiteral("/CPackConfig.cmake"), QStringLiteral("-B"), tmp_.path()},
-                env);
-        QVERIFY2(made.exitCode == 0, (made.output + made.errors).constData());
-        const QStringList debs = QDir(tmp_.path()).entryList({QStringLiteral("*.deb")});
-        QCOMPARE(debs.size(), 1);
-        deb_ = tmp_.filePath(debs.first());
-        tree_ = tmp_.filePath(QStringLiteral("tree"));
-        const Run unpacked = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), deb_, tree_});
-        QVERIFY2(unpacked.exitCode == 0, unpacked.errors.constData());
+        const QString config = qEnvironmentVariable("VIGILO_BUILD_DIR") + "/CPackConfig.cmake";
+        const Run made = run(qEnvironmentVariable("VIGILO_CPACK"),
+                             {"-G", "DEB", "--config", config, "-B", tmp_.path()}, env);
+        QVERIFY2(made.ok, made.output.constData());
+        const QString arch = QString::fromUtf8(
+            run(QStringLiteral("dpkg"), {"--print-architecture"}).output.trimmed());
+        deb_ = tmp_.filePath(QStringLiteral("vigilo_%1_%2.deb").arg(VIGILO_VERSION, arch));
+        QVERIFY2(run(QStringLiteral("dpkg-deb"), {"-x", deb_, tmp_.filePath("tree")}).ok,
+                 qPrintable(QDir(tmp_.path()).entryList().join(' ')));
     }
 
-    void nameAndFields() {
-        const QString arch =
-            QString::fromUtf8(
-                run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")}).output)
-                .trimmed();
-        QCOMPARE(QFileInfo(deb_).fileName(),
-                 QStringLiteral("vigilo_%1_%2.deb").arg(QStringLiteral(VIGILO_VERSION), arch));
+    void fields() {
         QCOMPARE(field("Package"), QStringLiteral("vigilo"));
-        QCOMPARE(field("Version"), QStringLiteral(VIGILO_VERSION));
-        QCOMPARE(field("Architecture"), arch);
-        // Whoever makes the package, named as Debian's tools take it.
-        QCOMPARE(field("Maintainer"), kMaintainer);
-    }
-
-    void dependsOnWhatTheProgramLinks() {
+        QCOMPARE(field("Maintainer"), QStringLiteral("Package Test <package-test@vigilo.invalid>"));
         QStringList names;
-        for (const QString& alternatives : field("Depends").split(QLatin1Char(',')))
-            for (const QString& dependency : alternatives.split(QLatin1Char('|')))
-                names << dependency.trimmed().section(QLatin1Char(' '), 0, 0);
-        for (const char* needed : {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6",
-                                   "libqt6widgets6", "libqt6multimedia6", "libqt6webenginewidgets6",
-                                   "libcurl4", "libbrotli1", "libzstd1", "zlib1g"})
-            QVERIFY2(names.contains(QLatin1String(needed)), qPrintable(names.join(", ")));
-        for (const QString& name : names)
-            QVERIFY2(!name.endsWith(QLatin1String("-dev")) && !name.startsWith("libasan"),
-                     qPrintable(name));
+        for (const QString& dependency : field("Depends").split(QRegularExpression("[,|]")))
+            names << dependency.trimmed().section(QLatin1Char(' '), 0, 0);
+        for (const char* linked :
+             {"libc6", "libqt6widgets6", "libqt6multimedia6", "libqt6webenginewidgets6", "libcurl4",
+              "libbrotli1", "libzstd1", "zlib1g"})
+            QVERIFY2(names.contains(QLatin1String(linked)), qPrintable(names.join(", ")));
     }
 
     // Every file in its place, owned by root, readable by all.
     void files() {
-        const Run listed = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb_});
         QStringList files;
-        for (const QByteArray& line : listed.output.split('\n')) {
-            const QList<QByteArray> columns = line.simplified().split(' ');
-            if (columns.size() < 6)
+        for (const QByteArray& line :
+             run(QStringLiteral("dpkg-deb"), {"-c", deb_}).output.split('\n')) {
+            const QList<QByteArray> column = line.simplified().split(' ');
+            if (column.size() < 6 || column.at(0).startsWith('d'))
                 continue;
-            const QByteArray mode = columns.at(0), path = columns.at(5);
-            QCOMPARE(columns.at(1), QByteArray("root/root"));
-            if (mode.startsWith('d')) {
-                QCOMPARE(mode, QByteArray("drwxr-xr-x"));
-                continue;
-            }
-            QCOMPARE(mode, path == "./usr/bin/vigilo" ? QByteArray("-rwxr-xr-x")
-                                                      : QByteArray("-rw-r--r--"));
-            files << QString::fromUtf8(path);
+            files << QString::fromUtf8(column.at(5));
+            QCOMPARE(column.at(0) + ' ' + column.at(1), files.last() == "./usr/bin/vigilo"
+                                                            ? "-rwxr-xr-x root/root"
+                                                            : "-rw-r--r-- root/root");
         }
         QStringList expected{"./usr/bin/vigilo",
                              "./usr/share/vigilo/start.htm",
@@ -138,32 +107,21 @@ private slots:
         QCOMPARE(files, expected);
     }
 
-    // The launcher starts the program through PATH; the metadata holds no
-    // address of ours, which we do not have.
-    void launcherAndMetadata() {
-        const QString desktop = tree_ + "/usr/share/applications/" + kId + ".desktop";
-        const Run valid = run(QStringLiteral("desktop-file-validate"), {desktop});
-        QVERIFY2(valid.exitCode == 0 && valid.output.trimmed().isEmpty(), valid.output.constData());
-        const QByteArray entry = readFile(desktop);
-        QVERIFY(entry.contains("\nExec=vigilo\n"));
-        QVERIFY(entry.contains("\nTryExec=vigilo\n"));
-
-        const QString metainfo = tree_ + "/usr/share/metainfo/" + kId + ".metainfo.xml";
-        const Run checked = run(QStringLiteral("appstreamcli"),
-                                {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
-        QVERIFY2(checked.exitCode == 0, checked.output.constData());
-        const QByteArray metadata = readFile(metainfo);
-        QVERIFY(!metadata.contains("example.org"));
-        QVERIFY(!metadata.contains('@'));
+    // The launcher starts the program through PATH; the metainfo holds no
+    // address of ours, since we have none.
+    void launcherAndMetainfo() {
+        const QString share = tmp_.filePath(QStringLiteral("tree/usr/share/"));
+        QVERIFY(readFile(share + "applications/" + kId + ".desktop").contains("\nExec=vigilo\n"));
+        const QByteArray metainfo = readFile(share + "metainfo/" + kId + ".metainfo.xml");
+        QVERIFY(metainfo.contains("<component") && !metainfo.contains("example.org"));
     }
 
+    // Lintian also reads the launcher and the metainfo.
     void lintianFindsNoError() {
-        if (QStandardPaths::findExecutable(QStringLiteral("lintian")).isEmpty())
-            QSKIP("needs lintian (package lintian)");
         const Run checked = run(QStringLiteral("lintian"), {deb_});
-        const QByteArray report = checked.output + checked.errors;
-        QVERIFY2(!report.contains("\nE: ") && !report.startsWith("E: "), report.constData());
-        QVERIFY2(checked.exitCode == 0, report.constData());
+        QVERIFY2(checked.ok && !checked.output.contains("E: ") &&
+                     !checked.output.contains("desktop-") && !checked.output.contains("appstream"),
+                 checked.output.constData());
     }
 };
 

@@ -34,7 +34,6 @@ install(SCRIPT cmake/package_docs.cmake ${_deb})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vigilo)
-set(CPACK_PACKAGE_VENDOR "the Vigilo developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "watch a web page and ring an alert when it changes")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Vigilo downloads a web page at the end of each period, from ten seconds up\n"

@@ -132,11 +132,11 @@ void copyRest(QFile& from, QSaveFile& to, const QString& path) {
 
 } // namespace
 
-QString randomListPath(const QString& folder) {
+QString randomListPath(const QString& programFolder) {
     // The program may sit in a root folder, whose path already ends with one.
-    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator()))
-        return folder + QLatin1String(kFileName);
-    return folder + QDir::separator() + QLatin1String(kFileName);
+    if (programFolder.endsWith(QLatin1Char('/')) || programFolder.endsWith(QDir::separator()))
+        return programFolder + QLatin1String(kFileName);
+    return programFolder + QDir::separator() + QLatin1String(kFileName);
 }
 
 RandomListContents readRandomListFile(const QString& path, qsizetype limit) {

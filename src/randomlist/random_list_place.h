@@ -12,7 +12,6 @@ public:
     explicit RandomListPlace(const QString& programFolder);
 
     const QString& path() const { return path_; }
-    bool besideProgram() const { return besideProgram_; }
 
     // Makes the folder in the user's configuration when it is missing. The
     // program's folder is never made: a save there fails when it is gone.

@@ -1,7 +1,7 @@
 # Runs at the end of `cmake --install`: the launcher, icons and metainfo for this
 # user, then the manifest beside the program that the uninstall works from.
 # Expects what install_begin.cmake set, and VIGILO_SOURCE_DIR, VIGILO_STAGE_DIR,
-# VIGILO_WM_CLASS, and VIGILO_HOMEPAGE.
+# and VIGILO_WM_CLASS.
 
 # A path as one argument of a desktop entry's Exec key: quoted when it holds a
 # reserved character, with the quoting's own escapes, then the general escape

@@ -20,6 +20,8 @@ need_packages() {
 build_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-private-dev qt6-webengine-dev
                 qt6-multimedia-dev libqt6webenginecore6-bin libgl-dev libpulse0 fonts-dejavu-core
                 zlib1g-dev libcurl4-openssl-dev libbrotli-dev libzstd-dev pkg-config)
+# cpack's Debian generator reads the program's libraries with these.
+package_packages=(dpkg-dev file)
 
 # configure_and_build [FOLDER [CMAKE OPTIONS...]]: the build folder is $build
 # unless given; warnings are errors here whatever a packager chooses.

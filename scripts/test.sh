@@ -3,8 +3,8 @@
 # for use, then built again with AddressSanitizer and UndefinedBehaviorSanitizer
 # (in build-asan/, leak detection on). Fails when either run fails.
 source "$(dirname "$0")/common.sh"
-need_packages "${build_packages[@]}" pulseaudio pulseaudio-utils sox curl \
-  desktop-file-utils appstream nghttp2-server
+need_packages "${build_packages[@]}" "${package_packages[@]}" pulseaudio pulseaudio-utils sox \
+  curl desktop-file-utils appstream nghttp2-server lintian
 export QT_QPA_PLATFORM=offscreen
 # Each test program has its own bound (300 s); ctest stops one that runs over.
 configure_and_build

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "platform/program_info.h"
-
-#include <QDir>
 #include <QString>
 
-// The page the browser opens at start-up and goes to for Home: start.htm in
-// the program's folder.
-inline QString startPagePath(const ProgramInfo& program) {
-    return program.folder() + QDir::separator() + QStringLiteral("start.htm");
-}
+class ProgramInfo;
+
+// The page the browser opens at start-up and goes to for Home: start.htm
+// beside the program, as in a build folder or a per-user install, or else in
+// ../share/vigilo, where the package puts it for the program in /usr/bin.
+// When neither exists, the path beside the program: the window opens anyway.
+QString startPagePath(const ProgramInfo& program);

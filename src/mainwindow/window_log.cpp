@@ -1,3 +1,3 @@
 #include "mainwindow/window_log.h"
 
-Q_LOGGING_CATEGORY(lcWindow, "vigilo.window", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcWindow, "vigilo.mainwindow", QtInfoMsg)

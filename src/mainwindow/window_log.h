@@ -2,5 +2,5 @@
 
 #include <QLoggingCategory>
 
-// What the main window went past: "vigilo.window".
+// What the main window went past: "vigilo.mainwindow".
 Q_DECLARE_LOGGING_CATEGORY(lcWindow)

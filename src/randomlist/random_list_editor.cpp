@@ -29,12 +29,12 @@ QStringList entriesOf(const QListWidget* list) {
 
 RandomListEditor::RandomListEditor(const RandomListControls& controls, MessageBoxes& messages,
                                    const ProgramInfo& program)
-    : controls_(controls), messages_(messages), program_(program) {
+    : controls_(controls), messages_(messages), place_(program.folder()) {
     prepareRandomListViews(controls_.list, controls_.liveList);
 }
 
 QString RandomListEditor::listPath() const {
-    return randomListPath(program_.folder());
+    return place_.path();
 }
 
 void RandomListEditor::LoadRandomList() {
@@ -94,6 +94,7 @@ void RandomListEditor::save() {
         return; // an empty random list cannot be saved
     try {
         const QStringList entries = entriesOf(list);
+        place_.prepareForSave();
         const QStringList stored = SaveRandomList(listPath(), entries, unloadedEntries_);
         // The live list holds what the file holds, so this run and the next
         // draw the same texts; a converted entry leads to the same address.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "randomlist/random_list_file.h"
+#include "randomlist/random_list_place.h"
 
 class MessageBoxes;
 class ProgramInfo;
@@ -44,7 +45,7 @@ private:
 
     RandomListControls controls_;
     MessageBoxes& messages_;
-    const ProgramInfo& program_;
+    const RandomListPlace place_; // chosen once, when the window is made
     // What the list file holds past the entries loaded, which every save
     // keeps, and whether the user has been told of them.
     UnloadedEntries unloadedEntries_;

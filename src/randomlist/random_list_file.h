@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-// The random URL list as it lives between runs: "vigilo.cfg" beside the
-// program, one Latin-1 entry per line.
+// The random URL list as it lives between runs: "vigilo.cfg", one Latin-1
+// entry per line, in the folder RandomListPlace chooses.
 
 // The list controls count their items in 16 bits, so no more can be held.
 inline constexpr qsizetype kMaxRandomListEntries = 32767;
@@ -42,7 +42,8 @@ private:
     QString reason_;
 };
 
-QString randomListPath(const QString& programFolder);
+// vigilo.cfg in the given folder.
+QString randomListPath(const QString& folder);
 
 // A line ends at CR LF or at a lone CR; a lone LF belongs to the entry. Reads
 // at most `limit` entries and notes where the rest of the file begins. A

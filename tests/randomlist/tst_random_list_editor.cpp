@@ -4,7 +4,9 @@
 #include "randomlist/random_list_file.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -315,8 +317,10 @@ private slots:
             QTest::keyClick(f.Text2, Qt::Key_Return);
             working.append(QStringLiteral("http://\u4F8B..jp/"));
         }
+        // The place was chosen at start; the folder goes away after it.
+        const QString folder = fp_->dir.path(), away = folder + QStringLiteral("-gone");
         if (how == QLatin1String("folder gone"))
-            fp_->program.folder_ = listPath() + QStringLiteral("/not-a-folder");
+            QVERIFY(QDir().rename(folder, away));
         {
             FileSizeLimit diskFull(how == QLatin1String("disk full") ? 64 : RLIM_INFINITY);
             QTest::mouseClick(f.Command5, Qt::LeftButton);
@@ -332,10 +336,13 @@ private slots:
         QVERIFY(f.Frame1->isVisible());
         QCOMPARE(itemsOf(f.List1), working);
         QCOMPARE(itemsOf(f.Combo2), (QStringList{"keep1", "keep2"}));
+        if (how == QLatin1String("folder gone")) {
+            QVERIFY(!QFileInfo::exists(folder)); // not made again by the save
+            QVERIFY(QDir().rename(away, folder));
+        }
         QCOMPARE(fileBytes(randomListPath(fp_->dir.path())), old);
 
         // Once the cause is gone, the same working list saves.
-        fp_->program.folder_ = fp_->dir.path();
         if (how == QLatin1String("unstorable")) {
             clickRow(f, f.List1->count() - 1);
             QTest::mouseClick(f.Command8, Qt::LeftButton);

@@ -3,6 +3,7 @@
 #include "platform/internet/curl_transfer.h"
 #include "platform/internet/https_cookies.h"
 #include "platform/internet/internet_error_map.h"
+#include "platform/internet/internet_log.h"
 #include "platform/internet/response_head.h"
 
 #include <QSocketNotifier>
@@ -28,7 +29,12 @@ constexpr long kMaxRedirects = 20;
 constexpr const char* kAcceptedCodings = "gzip, deflate, br, zstd";
 
 void initCurlOnce() {
-    static const CURLcode initialized = curl_global_init(CURL_GLOBAL_DEFAULT);
+    static const CURLcode initialized = [] {
+        const CURLcode code = curl_global_init(CURL_GLOBAL_DEFAULT);
+        if (code != CURLE_OK)
+            qCWarning(internetLog, "curl could not set itself up: %s", curl_easy_strerror(code));
+        return code;
+    }();
     (void)initialized;
 }
 
@@ -97,52 +103,25 @@ void CurlDriver::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
     drop(transfer);
 }
 
-CurlDriver::View CurlDriver::viewOf(const CurlTransfer& t) const {
-    View v;
-    v.bodyBegun = t.bodyBegun;
-    v.ended = t.ended;
-    v.paused = t.paused;
-    v.failure = t.failure;
-    v.unread = t.body.size() - t.taken;
-    v.contentLength = t.contentLength;
-    return v;
-}
-
-QByteArray CurlDriver::contentEncoding(const std::shared_ptr<CurlTransfer>& transfer) const {
-    return transfer->contentEncoding;
-}
-
-CurlDriver::View CurlDriver::view(const std::shared_ptr<CurlTransfer>& transfer) const {
-    return viewOf(*transfer);
-}
-
-qsizetype CurlDriver::take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max,
-                           View* after) {
+qsizetype CurlDriver::take(const std::shared_ptr<CurlTransfer>& transfer, char* out,
+                           qsizetype max) {
     CurlTransfer& t = *transfer;
-    const qsizetype n = std::min(max, t.body.size() - t.taken);
+    const qsizetype n = std::min(max, t.unread());
     if (n > 0) {
         std::memcpy(out, t.body.constData() + t.taken, static_cast<std::size_t>(n));
         t.taken += n;
     }
-    if (t.paused && t.easy && t.body.size() - t.taken <= kLowMark) {
+    if (t.paused && t.easy && t.unread() <= kLowMark) {
         t.paused = false;
         t.lastHeard = Clock::now();
         // Hands the held-back piece to onBody again, which may pause once
         // more; curl asks for a call back to go on with the rest.
-        curl_easy_pause(t.easy, CURLPAUSE_CONT);
+        if (const CURLcode code = curl_easy_pause(t.easy, CURLPAUSE_CONT))
+            qCWarning(internetLog, "A download held back could not go on: %s",
+                      curl_easy_strerror(code));
         armWatchdog();
     }
-    if (after)
-        *after = viewOf(t);
     return n;
-}
-
-void CurlDriver::beginWait() {
-    ++waiters_;
-}
-
-void CurlDriver::endWait() {
-    --waiters_;
 }
 
 void CurlDriver::pinAddresses(const QList<QByteArray>& entries) {
@@ -192,7 +171,8 @@ int CurlDriver::onTimer(CURLM*, long ms, void* self) {
 
 void CurlDriver::act(curl_socket_t socket, int events) {
     int running = 0;
-    curl_multi_socket_action(multi_, socket, events, &running);
+    if (const CURLMcode code = curl_multi_socket_action(multi_, socket, events, &running))
+        qCWarning(internetLog, "curl could not act on its sockets: %s", curl_multi_strerror(code));
     settle();
 }
 
@@ -220,7 +200,7 @@ void CurlDriver::settle() {
         finish(t, failure);
     }
     armWatchdog();
-    if (std::exchange(moved_, false) && waiters_ > 0)
+    if (std::exchange(moved_, false))
         wake_();
 }
 
@@ -404,7 +384,7 @@ std::size_t CurlDriver::onBody(char* data, std::size_t size, std::size_t count, 
 
 std::size_t CurlDriver::body(CurlTransfer& t, const char* data, std::size_t size) {
     t.lastHeard = Clock::now();
-    const qsizetype unread = t.body.size() - t.taken;
+    const qsizetype unread = t.unread();
     if (unread >= kHighMark) {
         t.paused = true;
         return CURL_WRITEFUNC_PAUSE;

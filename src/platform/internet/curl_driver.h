@@ -33,9 +33,9 @@ struct CurlTimeouts {
 // bounded whatever the page's size. Every call is made on the driver's thread.
 class CurlDriver {
 public:
-    // `wake` runs whenever a download moved on while someone waits for one
-    // (see beginWait), from the event loop and never from inside curl, so it
-    // may call back in here.
+    // `wake` runs whenever a download moved on (bytes came, or it ended),
+    // from the event loop and never from inside curl, so it may call back in
+    // here.
     CurlDriver(CurlTimeouts timeouts, std::function<void()> wake);
     ~CurlDriver(); // stops at once, whatever is under way
     CurlDriver(const CurlDriver&) = delete;
@@ -46,26 +46,9 @@ public:
     // Stops a download; nothing more of it reaches anyone.
     void cancel(const std::shared_ptr<CurlTransfer>& transfer);
 
-    // A download as the reader sees it at one moment.
-    struct View {
-        bool bodyBegun = false; // the final answer's body has begun
-        bool ended = false;     // nothing more will come
-        bool paused = false;    // held back until some of it is taken
-        std::int32_t failure = 0;
-        qsizetype unread = 0;
-        std::int64_t contentLength = -1;
-    };
-    View view(const std::shared_ptr<CurlTransfer>& transfer) const;
-    // The content codings of the answer that carries the body.
-    QByteArray contentEncoding(const std::shared_ptr<CurlTransfer>& transfer) const;
     // Moves up to `max` bytes of the body that came to `out` and tells how
-    // many. The view after that is left in `after` when asked for.
-    qsizetype take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max,
-                   View* after = nullptr);
-
-    // Between these two calls, every change of a download calls `wake`.
-    void beginWait();
-    void endWait();
+    // many; a download held back goes on once little enough is left.
+    qsizetype take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max);
 
     // Host names taken to the given addresses without asking the resolver,
     // as "host:port:address" entries, for downloads started afterwards.
@@ -80,7 +63,6 @@ private:
     void enforceDeadlines();
     int untilNextDeadlineMs() const;
     void armWatchdog();
-    View viewOf(const CurlTransfer& transfer) const;
 
     // Lets curl act on a socket (or on its timeout), then settles what that
     // changed: downloads that ended, the watchdog, the wake.
@@ -102,8 +84,7 @@ private:
     CURLSH* share_ = nullptr;
     CURL* cookieEditor_ = nullptr;  // on the shared cookies, outside every download
     std::vector<curl_slist*> pins_; // kept while any download may read them
-    int waiters_ = 0;
-    bool moved_ = false; // a download moved on since the last wake
+    bool moved_ = false;            // a download moved on since the last wake
     std::vector<std::shared_ptr<CurlTransfer>> active_;
 
     // Owns the socket notifiers, so whatever curl did not take back goes

@@ -8,7 +8,8 @@
 #include <chrono>
 #include <cstdint>
 
-// One download, as the driver and the reader share it.
+// One download, as the driver and its reader share it: the reader reads what
+// it sees here and takes the body through the driver.
 struct CurlTransfer {
     QByteArray url;
     QByteArray agent;
@@ -16,13 +17,17 @@ struct CurlTransfer {
     // What the reader sees.
     QByteArray body; // what came and was not taken yet, from `taken` on
     qsizetype taken = 0;
-    bool bodyBegun = false;
-    bool ended = false;
+    bool bodyBegun = false; // the final answer's body has begun
+    bool ended = false;     // nothing more will come
     bool cancelled = false;
     bool paused = false; // curl holds the rest back until some is taken
     std::int32_t failure = 0;
+    // What the answer that carries the body announces: its length (-1 for
+    // none, only a hint) and its content codings.
     std::int64_t contentLength = -1;
     QByteArray contentEncoding;
+
+    qsizetype unread() const { return body.size() - taken; }
 
     // The driver's alone.
     CURL* easy = nullptr;

@@ -23,6 +23,7 @@ constexpr qsizetype kHighMark = 1024 * 1024;
 constexpr qsizetype kLowMark = kHighMark / 2;
 constexpr long kReceiveBuffer = 512 * 1024;
 constexpr long kMaxRedirects = 20;
+constexpr int kMaxAskedAgain = 8;
 // The gzip, deflate, brotli and zstd codings are undone by the reader, which
 // refuses a body that does not decode completely; curl would take a cut
 // stream for a whole page.
@@ -187,6 +188,10 @@ void CurlDriver::settle() {
         if (it == active_.end())
             continue;
         const std::shared_ptr<CurlTransfer> t = *it;
+        if (t->stale) {
+            askAgain(t);
+            continue;
+        }
         CurlOutcome outcome;
         outcome.result = message->data.result;
         curl_easy_getinfo(t->easy, CURLINFO_SSL_VERIFYRESULT, &outcome.certificateCheck);
@@ -236,10 +241,21 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, t.get());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlDriver::onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, t.get());
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &KeptConnections::open);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &connections_);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &KeptConnections::close);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, &connections_);
+    if (t->askedAgain > 0) {
+        // A new connection for its first request and none kept afterwards, so
+        // that it meets no more connections with bytes waiting than before.
+        curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
+        curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    }
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
     const auto now = Clock::now();
     t->lastHeard = now;
-    t->deadline = now + std::chrono::milliseconds(timeouts_.overallMs);
+    if (t->askedAgain == 0)
+        t->deadline = now + std::chrono::milliseconds(timeouts_.overallMs);
     if (curl_multi_add_handle(multi_, easy) != CURLM_OK) {
         curl_easy_cleanup(easy);
         t->easy = nullptr;
@@ -247,6 +263,26 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
         return;
     }
     active_.push_back(t);
+}
+
+// curl closed the connection with bytes waiting when its request was called
+// off; the download starts again as it began.
+void CurlDriver::askAgain(const std::shared_ptr<CurlTransfer>& t) {
+    qCInfo(internetLog,
+           "A kept connection had bytes waiting before the request to %s went out (more than "
+           "the last answer held, or the server closing it): asked again over a new one",
+           qUtf8Printable(QUrl::fromEncoded(t->url).host()));
+    drop(t);
+    ++t->askedAgain;
+    t->stale = false;
+    t->ownFailure = 0;
+    t->secure = false;
+    t->requestHop = -1;
+    t->connects = 0;
+    t->socket = CURL_SOCKET_BAD;
+    t->headState = CurlTransfer::HeadState::Awaited;
+    t->head = {};
+    add(t);
 }
 
 void CurlDriver::drop(const std::shared_ptr<CurlTransfer>& t) {
@@ -308,14 +344,33 @@ void CurlDriver::armWatchdog() {
 // follows, each authentication round. The address is the one curl is about
 // to ask, whatever the answer before it held, so the rule that a download
 // never goes from HTTPS down to HTTP holds on every hop, before anything of
-// the request (cookies above all) is sent.
-int CurlDriver::onRequest(void* transfer, char*, char*, int, int) {
+// the request (cookies above all) is sent. And an answer is never read from
+// bytes that came before its request went out: curl reuses a kept HTTP/1
+// connection however much is waiting on it.
+int CurlDriver::onRequest(void* transfer, char*, char* localAddress, int, int localPort) {
     auto& t = *static_cast<CurlTransfer*>(transfer);
+    void* self = nullptr;
+    curl_easy_getinfo(t.easy, CURLINFO_PRIVATE, &self);
+    auto& driver = *static_cast<CurlDriver*>(self);
     char* url = nullptr;
     curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
     const bool secure = url && qstrnicmp(url, "https:", 6) == 0;
     if (t.secure && !secure) {
         t.ownFailure = InternetError::HttpsToHttpOnRedirect;
+        return CURL_PREREQFUNC_ABORT;
+    }
+    long connects = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_NUM_CONNECTS, &connects);
+    const bool kept = connects == t.connects; // no new connection since the last request
+    t.connects = connects;
+    t.socket = driver.connections_.find(localAddress, localPort);
+    if (kept && driver.connections_.hasBytesWaiting(t.socket)) {
+        // Each time one more such connection is gone: the bound only guards
+        // against a curl that would not close them.
+        if (t.askedAgain < kMaxAskedAgain)
+            t.stale = true;
+        else
+            t.ownFailure = InternetError::InvalidServerResponse;
         return CURL_PREREQFUNC_ABORT;
     }
     t.secure = secure;
@@ -355,6 +410,9 @@ std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count
 void CurlDriver::endOfHead(CurlTransfer& t) {
     long status = 0;
     curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
+    long version = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_HTTP_VERSION, &version);
+    connections_.answered(t.socket, version);
     // The real answer follows an interim one on the same request.
     t.headState = status < 200 ? CurlTransfer::HeadState::Awaited : CurlTransfer::HeadState::Ended;
     if (t.secure && !t.head.cookies.isEmpty() && cookieEditor_) {

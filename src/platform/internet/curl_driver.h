@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/internet/kept_connections.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -58,6 +60,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void add(const std::shared_ptr<CurlTransfer>& transfer);
+    void askAgain(const std::shared_ptr<CurlTransfer>& transfer);
     void drop(const std::shared_ptr<CurlTransfer>& transfer);
     void finish(const std::shared_ptr<CurlTransfer>& transfer, std::int32_t failure);
     void enforceDeadlines();
@@ -71,7 +74,7 @@ private:
     static int onSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* watch);
     static int onTimer(CURLM* multi, long ms, void* self);
 
-    static int onRequest(void* transfer, char*, char*, int, int);
+    static int onRequest(void* transfer, char*, char* localAddress, int, int localPort);
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
     void endOfHead(CurlTransfer& transfer);
@@ -86,6 +89,7 @@ private:
     std::vector<curl_slist*> pins_; // kept while any download may read them
     bool moved_ = false;            // a download moved on since the last wake
     std::vector<std::shared_ptr<CurlTransfer>> active_;
+    KeptConnections connections_;
 
     // Owns the socket notifiers, so whatever curl did not take back goes
     // with the driver.

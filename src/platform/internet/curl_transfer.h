@@ -36,6 +36,12 @@ struct CurlTransfer {
     std::int32_t ownFailure = 0; // found by the driver itself; wins over curl's code
     bool secure = false;         // a request of this download went out over HTTPS
     long requestHop = -1;        // redirects followed when the last request went out
+    long connects = 0;           // connections made for it when the last request went out
+    curl_socket_t socket = CURL_SOCKET_BAD; // the connection of the last request
+    // Its request was about to go out on a kept connection with bytes
+    // waiting; it is asked again over connections of its own.
+    bool stale = false;
+    int askedAgain = 0; // times so far
     // A new head is awaited once a request went out or an interim answer
     // ended; after a head ended, lines are the trailers of its body.
     enum class HeadState { Awaited, Open, Ended } headState = HeadState::Awaited;

@@ -1,6 +1,7 @@
 #include "http_test_server.h"
 #include "platform/internet/curl_page_reader.h"
 #include "reader_rig.h"
+#include "test_certificate.h"
 
 #include <QElapsedTimer>
 #include <QScopeGuard>
@@ -408,13 +409,22 @@ private slots:
     }
 
     // Between period ends the connection stays open for the next read.
+    void twoReadsOverOneKeptConnection_data() {
+        QTest::addColumn<bool>("tls");
+        QTest::newRow("plain") << false;
+        QTest::newRow("TLS") << true;
+    }
     void twoReadsOverOneKeptConnection() {
-        server->setKeptAlive("/kept", "same page");
+        QFETCH(bool, tls);
+        auto pages = tls ? std::make_unique<HttpTestServer>(testServerTls())
+                         : std::make_unique<HttpTestServer>();
+        TrustedTestCertificate trusted;
+        pages->setKeptAlive("/kept", "same page");
         for (int i = 0; i < 2; ++i)
-            QCOMPARE(readPage(*reader, server->url("/kept").toLatin1()).result.body,
+            QCOMPARE(readPage(*reader, pages->url("/kept").toLatin1()).result.body,
                      QByteArray("same page"));
-        QCOMPARE(server->requestCount("/kept"), 2);
-        QCOMPARE(server->acceptedConnections(), 1);
+        QCOMPARE(pages->requestCount("/kept"), 2);
+        QCOMPARE(pages->acceptedConnections(), 1);
     }
 
     void tenMegabytesArriveIntact() {

@@ -333,6 +333,57 @@ private slots:
         QCOMPARE(read.progress.last(), size);
     }
 
+    // A server that sends more than its answer's framing says leaves bytes
+    // on the kept connection; they never become the answer to the next
+    // request, whether they came with the answer or after the read ended, and
+    // whether the next read asks first or after a redirect from elsewhere.
+    void bytesPastAnAnswerNeverAnswerTheNextRead_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("later");
+        QTest::addColumn<bool>("redirected");
+        const QByteArray hello = "hello";
+        const struct {
+            const char* name;
+            QByteArray answer;
+            QByteArray body;
+        } ways[] = {
+            {"past Content-Length", lengthHead(5) + hello, hello},
+            {"after a 204", "HTTP/1.1 204 No Content\r\n\r\n", {}},
+            {"after a 304", "HTTP/1.1 304 Not Modified\r\n\r\n", {}},
+            {"after the last chunk", chunkedHead() + "5\r\nhello\r\n0\r\n\r\n", hello},
+        };
+        for (const auto& way : ways)
+            for (bool later : {false, true})
+                for (bool redirected : {false, true})
+                    QTest::addRow("%s, %s, %s", way.name, later ? "later" : "with the answer",
+                                  redirected ? "through a redirect" : "asked at once")
+                        << way.answer << way.body << later << redirected;
+    }
+    void bytesPastAnAnswerNeverAnswerTheNextRead() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, later);
+        QFETCH(bool, redirected);
+        // What the extra bytes hold: an answer of their own.
+        const QByteArray extra = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nfake";
+        HttpTestServer elsewhere;
+        server->setKeptAliveRaw("/first", later ? answer : answer + extra);
+        server->setKeptAlive("/next", "next page");
+        elsewhere.setRedirect("/hop", server->url("/next"));
+
+        const Read first = readPage(*reader, server->url("/first").toLatin1());
+        QCOMPARE(first.result.error, 0);
+        QCOMPARE(first.result.body, body);
+        if (later)
+            QTRY_COMPARE(server->sendToIdleConnections(extra), 1);
+        const QString start = redirected ? elsewhere.url("/hop") : server->url("/next");
+        const Read next = readPage(*reader, start.toLatin1());
+        QCOMPARE(next.result.error, 0);
+        QCOMPARE(next.result.body, QByteArray("next page"));
+        QCOMPARE(server->requestCount("/next"), 1);
+    }
+
     // A coded page far larger than the driver holds is decoded a bounded
     // step per round of the event loop, the window's events running between
     // the steps, and comes whole.

@@ -58,12 +58,16 @@ CurlDriver::CurlDriver(CurlTimeouts timeouts, std::function<void()> wake)
     multi_ = curl_multi_init();
     share_ = curl_share_init();
     // Every download runs on one thread, so the share needs no locks.
-    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
     cookieEditor_ = curl_easy_init();
-    if (cookieEditor_)
+    if (cookieEditor_) {
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
         curl_easy_setopt(cookieEditor_, CURLOPT_SHARE, share_);
+    } else {
+        qCWarning(internetLog, "Cookies are not kept: curl gave no handle to keep those that came "
+                               "over HTTPS off plain HTTP");
+    }
     curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlDriver::onSocket);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
     curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
@@ -225,7 +229,8 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, kAcceptedCodings);
     curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
-    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+    if (cookieEditor_)
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(easy, CURLOPT_SHARE, share_);
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
@@ -400,11 +405,25 @@ std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count
     case CurlTransfer::HeadState::Open:
         break;
     }
-    if (line == "\r\n" || line == "\n")
+    if (line == "\r\n" || line == "\n") {
         driver.endOfHead(t);
-    else
-        addHeaderLine(t.head, line);
+        return length;
+    }
+    addHeaderLine(t.head, line);
+    // curl stored the cookie of this line before handing the line on, and
+    // would send it before the head ends: one an answer over HTTPS sets is
+    // kept off plain HTTP at once, whatever becomes of the rest of the answer.
+    if (t.secure)
+        if (const QByteArray cookie = setCookieName(line); !cookie.isNull())
+            driver.keepCookieSecure(t, cookie);
     return length;
+}
+
+void CurlDriver::keepCookieSecure(CurlTransfer& t, const QByteArray& name) {
+    char* url = nullptr;
+    curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
+    keepCookiesSecure(cookieEditor_, QUrl::fromEncoded(url).host(QUrl::EncodeUnicode).toLatin1(),
+                      {name});
 }
 
 void CurlDriver::endOfHead(CurlTransfer& t) {
@@ -415,13 +434,6 @@ void CurlDriver::endOfHead(CurlTransfer& t) {
     connections_.answered(t.socket, version);
     // The real answer follows an interim one on the same request.
     t.headState = status < 200 ? CurlTransfer::HeadState::Awaited : CurlTransfer::HeadState::Ended;
-    if (t.secure && !t.head.cookies.isEmpty() && cookieEditor_) {
-        char* url = nullptr;
-        curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
-        keepCookiesSecure(cookieEditor_,
-                          QUrl::fromEncoded(url).host(QUrl::EncodeUnicode).toLatin1(),
-                          t.head.cookies);
-    }
 }
 
 // curl ends an answer whose head was cut short without a failure, as an

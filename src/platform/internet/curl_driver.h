@@ -78,6 +78,7 @@ private:
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
     void endOfHead(CurlTransfer& transfer);
+    void keepCookieSecure(CurlTransfer& transfer, const QByteArray& name);
     std::size_t body(CurlTransfer& transfer, const char* data, std::size_t size);
     static std::int32_t faultAtEnd(CurlTransfer& transfer);
 
@@ -85,7 +86,9 @@ private:
     std::function<void()> wake_;
     CURLM* multi_ = nullptr;
     CURLSH* share_ = nullptr;
-    CURL* cookieEditor_ = nullptr;  // on the shared cookies, outside every download
+    // On the shared cookies, outside every download; without it no cookie is
+    // kept at all.
+    CURL* cookieEditor_ = nullptr;
     std::vector<curl_slist*> pins_; // kept while any download may read them
     bool moved_ = false;            // a download moved on since the last wake
     std::vector<std::shared_ptr<CurlTransfer>> active_;

@@ -50,7 +50,6 @@ struct CurlTransfer {
         QList<QByteArray> lengths;
         QByteArray transferEncoding;
         QByteArray contentEncoding;
-        QList<QByteArray> cookies; // names the answer sets
         std::int64_t contentLength = -1;
     } head;
 };

@@ -113,6 +113,41 @@ private slots:
             QVERIFY2(!server->lastRequestHeaders(path).contains("sid="), path);
     }
 
+    // A cookie an HTTPS answer set without "Secure" stays off plain HTTP
+    // whatever becomes of that answer, though curl stores it the moment its
+    // line comes in; it still goes back over HTTPS.
+    void cookieFromHttpsStaysOffHttpWhateverBecomesOfTheAnswer_data() {
+        QTest::addColumn<QList<QByteArray>>("answer");
+        QTest::addColumn<bool>("keepOpen");
+        QTest::addColumn<int>("code");
+        const QByteArray head = "HTTP/1.1 200 OK\r\nSet-Cookie: sid=s3cret; Path=/\r\n";
+        QTest::newRow("cut inside the head") << QList<QByteArray>{head + "Content-Ty"} << false
+                                             << int(InternetError::InvalidServerResponse);
+        QTest::newRow("silent inside the head")
+            << QList<QByteArray>{head} << true << int(InternetError::Timeout);
+        QTest::newRow("cut inside the body")
+            << QList<QByteArray>{head + "Content-Length: 100\r\n\r\nshort"} << false
+            << int(InternetError::ConnectionAborted);
+        QTest::newRow("whole") << QList<QByteArray>{head + "Content-Length: 5\r\n\r\nwhole"}
+                               << false << 0;
+    }
+    void cookieFromHttpsStaysOffHttpWhateverBecomesOfTheAnswer() {
+        QFETCH(QList<QByteArray>, answer);
+        QFETCH(bool, keepOpen);
+        QFETCH(int, code);
+        HttpTestServer tls(testServerTls());
+        TrustedTestCertificate trusted;
+        pinPagesTest(tls);
+        tls.setRawPieces("/set", answer, 0, keepOpen);
+        tls.setBody("/after", "after");
+        server->setBody("/after", "after");
+        QCOMPARE(readPage(*reader, expand("{tls}/set")).result.error, code);
+        QCOMPARE(readPage(*reader, expand("{plain}/after")).result.body, QByteArray("after"));
+        QVERIFY(!server->lastRequestHeaders("/after").contains("sid="));
+        QCOMPARE(readPage(*reader, expand("{tls}/after")).result.body, QByteArray("after"));
+        QVERIFY(tls.lastRequestHeaders("/after").contains("\r\nCookie: sid=s3cret\r\n"));
+    }
+
 private:
     // Both servers by one name, which cookies go to whatever the port, and
     // which curl does not take for a safe loopback as it takes 127.0.0.1.

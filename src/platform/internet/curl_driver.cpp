@@ -400,15 +400,14 @@ std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count
         return length;
     case CurlTransfer::HeadState::Awaited: // the status line
         t.head = {};
+        t.reason = reasonPhrase(line);
         t.headState = CurlTransfer::HeadState::Open;
         return length;
     case CurlTransfer::HeadState::Open:
         break;
     }
-    if (line == "\r\n" || line == "\n") {
-        driver.endOfHead(t);
-        return length;
-    }
+    if (line == "\r\n" || line == "\n")
+        return driver.endOfHead(t) ? length : 0;
     addHeaderLine(t.head, line);
     // curl stored the cookie of this line before handing the line on, and
     // would send it before the head ends: one an answer over HTTPS sets is
@@ -426,14 +425,20 @@ void CurlDriver::keepCookieSecure(CurlTransfer& t, const QByteArray& name) {
                       {name});
 }
 
-void CurlDriver::endOfHead(CurlTransfer& t) {
-    long status = 0;
-    curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
+bool CurlDriver::endOfHead(CurlTransfer& t) {
+    curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &t.status);
     long version = 0;
     curl_easy_getinfo(t.easy, CURLINFO_HTTP_VERSION, &version);
     connections_.answered(t.socket, version);
     // The real answer follows an interim one on the same request.
-    t.headState = status < 200 ? CurlTransfer::HeadState::Awaited : CurlTransfer::HeadState::Ended;
+    t.headState =
+        t.status < 200 ? CurlTransfer::HeadState::Awaited : CurlTransfer::HeadState::Ended;
+    // A server error is no page, whatever its body: that is not waited for.
+    if (t.status >= 500 && t.status <= 599) {
+        t.ownFailure = InternetError::ServerError;
+        return false;
+    }
+    return true;
 }
 
 // curl ends an answer whose head was cut short without a failure, as an

@@ -77,7 +77,8 @@ private:
     static int onRequest(void* transfer, char*, char* localAddress, int, int localPort);
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
-    void endOfHead(CurlTransfer& transfer);
+    // False when the answer ends the download there.
+    bool endOfHead(CurlTransfer& transfer);
     void keepCookieSecure(CurlTransfer& transfer, const QByteArray& name);
     std::size_t body(CurlTransfer& transfer, const char* data, std::size_t size);
     static std::int32_t faultAtEnd(CurlTransfer& transfer);

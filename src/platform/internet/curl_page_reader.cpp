@@ -2,6 +2,7 @@
 
 #include "platform/internet/coding/content_decoder.h"
 #include "platform/internet/curl_transfer.h"
+#include "platform/internet/server_error_text.h"
 
 #include <QUrl>
 
@@ -87,7 +88,8 @@ void CurlPageReader::advance() {
     const CurlTransfer& t = *transfer_;
     // Bytes that came before a failure are no page.
     if (t.ended && t.failure) {
-        end(t.failure);
+        end(t.failure, t.failure == InternetError::ServerError ? serverErrorText(t.status, t.reason)
+                                                               : QString());
         return;
     }
     if (!t.bodyBegun && !t.ended)

@@ -26,6 +26,9 @@ struct CurlTransfer {
     // none, only a hint) and its content codings.
     std::int64_t contentLength = -1;
     QByteArray contentEncoding;
+    // The status of the last answer's head, and its reason phrase as sent.
+    long status = 0;
+    QByteArray reason;
 
     qsizetype unread() const { return body.size() - taken; }
 

@@ -50,6 +50,14 @@ void addHeaderLine(CurlTransfer::Head& head, QByteArrayView line) {
         appendList(head.contentEncoding, value);
 }
 
+QByteArray reasonPhrase(QByteArrayView statusLine) {
+    // "HTTP/1.1 503 Service Unavailable": what follows the version and the code.
+    const QByteArrayView line = statusLine.trimmed();
+    const qsizetype code = line.indexOf(' ');
+    const qsizetype reason = code < 0 ? -1 : line.indexOf(' ', code + 1);
+    return reason < 0 ? QByteArray() : line.sliced(reason + 1).trimmed().toByteArray();
+}
+
 QByteArray setCookieName(QByteArrayView line) {
     const qsizetype colon = line.indexOf(':');
     if (colon <= 0 || line.first(colon).trimmed().compare("set-cookie", Qt::CaseInsensitive) != 0)

@@ -333,6 +333,58 @@ private slots:
         QCOMPARE(read.progress.last(), size);
     }
 
+    // An answer from 500 to 599 is a failed read that names the status and
+    // the server's reason, whatever its body; its body is not waited for. A
+    // reason the server left out is HTTP's own for the status, as over HTTP/2,
+    // which has none.
+    void serverErrorFailsTheRead_data() {
+        QTest::addColumn<QList<QByteArray>>("answer");
+        QTest::addColumn<bool>("keepOpen");
+        QTest::addColumn<QString>("text");
+        const QByteArray down = "Content-Length: 5\r\n\r\ndown!";
+        const auto row = [](const char* name, const QByteArray& answer, const char* text,
+                            bool keepOpen = false) {
+            QTest::newRow(name) << QList<QByteArray>{answer} << keepOpen << QString::fromUtf8(text);
+        };
+        row("503", "HTTP/1.1 503 Service Unavailable\r\n" + down,
+            "The server answered 503 Service Unavailable.");
+        row("a reason of its own", "HTTP/1.1 500 Oops, the database\r\n" + down,
+            "The server answered 500 Oops, the database.");
+        row("a reason in Latin-1", "HTTP/1.1 599 Pas pr\xeat\r\n" + down,
+            "The server answered 599 Pas pr\u00eat.");
+        row("blanks around the reason", "HTTP/1.1 502   Bad  Gateway \t\r\n" + down,
+            "The server answered 502 Bad  Gateway.");
+        row("a control character in the reason", "HTTP/1.1 500 bad\x07reason\r\n" + down,
+            "The server answered 500 bad reason.");
+        row("no reason", "HTTP/1.1 504\r\n" + down, "The server answered 504 Gateway Timeout.");
+        row("a blank for a reason", "HTTP/1.1 504 \r\n" + down,
+            "The server answered 504 Gateway Timeout.");
+        row("no reason, and none standard", "HTTP/1.1 555\r\n" + down, "The server answered 555.");
+        row("after an interim answer",
+            "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 503 Service Unavailable\r\n" + down,
+            "The server answered 503 Service Unavailable.");
+        row("a body that never comes",
+            "HTTP/1.1 500 Internal Server Error\r\nTransfer-Encoding: chunked\r\n\r\n",
+            "The server answered 500 Internal Server Error.", true);
+        row("a body that does not decode",
+            "HTTP/1.1 503 Service Unavailable\r\nContent-Encoding: gzip\r\n" + down,
+            "The server answered 503 Service Unavailable.");
+        row("through a redirect", "HTTP/1.1 302 Found\r\nLocation: /down\r\n" + down,
+            "The server answered 503 Service Unavailable.");
+    }
+    void serverErrorFailsTheRead() {
+        QFETCH(QList<QByteArray>, answer);
+        QFETCH(bool, keepOpen);
+        QFETCH(QString, text);
+        server->setRawPieces("/error", answer, 0, keepOpen);
+        server->setRaw("/down", "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n");
+        const Read read = readPage(*reader, server->url("/error").toLatin1());
+        QCOMPARE(read.result.error, InternetError::ServerError);
+        QCOMPARE(read.result.errorText, text);
+        QVERIFY(read.result.body.isEmpty());
+        QVERIFY(read.progress.isEmpty());
+    }
+
     // A server that sends more than its answer's framing says leaves bytes
     // on the kept connection; they never become the answer to the next
     // request, whether they came with the answer or after the read ended, and

@@ -203,6 +203,7 @@ void CurlDriver::settle() {
         long hops = 0;
         curl_easy_getinfo(t->easy, CURLINFO_REDIRECT_COUNT, &hops);
         outcome.requestSent = t->requestHop == hops;
+        outcome.anyRequestSent = t->requestHop >= 0;
         std::int32_t failure = t->ownFailure ? t->ownFailure : internetErrorCode(outcome);
         if (!failure)
             failure = faultAtEnd(*t);

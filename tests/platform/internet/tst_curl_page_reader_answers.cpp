@@ -132,6 +132,40 @@ private slots:
         QVERIFY(read.result.body.isEmpty());
     }
 
+    // What curl gives up on in a head is the server's doing, never the
+    // program's or the address's the user typed: a malformed answer, or a
+    // redirect that failed.
+    void headsCurlGivesUpOnAreTheServers_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("code");
+        const QByteArray huge(100 * 1024, 'a');
+        const int malformed = InternetError::InvalidServerResponse;
+        const int redirect = InternetError::RedirectFailed;
+        const QByteArray moved = "HTTP/1.1 302 Found\r\nContent-Length: 0\r\nLocation: ";
+        QTest::newRow("a field of 100 kB")
+            << kHead + "X-Long: " + huge + "\r\n" + lengthHead(5).sliced(kHead.size()) + "hello"
+            << malformed;
+        QTest::newRow("a status line of 100 kB")
+            << "HTTP/1.1 200 " + huge + "\r\nContent-Length: 5\r\n\r\nhello" << malformed;
+        QTest::newRow("a head of 400 kB in all")
+            << kHead + QByteArray("X-Field: " + QByteArray(1000, 'b') + "\r\n").repeated(400) +
+                   "Content-Length: 5\r\n\r\nhello"
+            << malformed;
+        QTest::newRow("a redirect to a malformed address") << moved + "http://[zz]/\r\n\r\n"
+                                                           << redirect;
+        QTest::newRow("a redirect to another scheme") << moved + "ftp://127.0.0.1/file\r\n\r\n"
+                                                      << redirect;
+        QTest::newRow("a redirect to a host that is no name")
+            << moved + "http://exa mple.test/\r\n\r\n"
+            << redirect;
+    }
+    void headsCurlGivesUpOnAreTheServers() {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, code);
+        server->setRaw("/head", answer);
+        QCOMPARE(readPage(*reader, server->url("/head").toLatin1()).result.error, code);
+    }
+
     // An answer whose head never ended, or that is no HTTP at all, is a
     // malformed answer, not an empty page; on a fresh connection and on one
     // kept from the read before.

@@ -78,7 +78,7 @@ private slots:
         row("HTTP to HTTPS to HTTP", plain, "Location: {plain}/leak\r\n", none, refused);
         row("HTTP to HTTPS to HTTPS", plain, "Location: {tls}/fine\r\n", fine, 0);
         row("another scheme", tls, "Location: ftp://127.0.0.1/x\r\n", none,
-            InternetError::UnrecognizedScheme);
+            InternetError::RedirectFailed);
         // Each hop's head stands alone: the first one's coding is not the next's.
         row("a coded redirect to a plain page", tls,
             "Content-Encoding: gzip\r\nLocation: /fine\r\n", fine, 0);

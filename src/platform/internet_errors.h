@@ -29,4 +29,9 @@ inline constexpr std::int32_t RedirectFailed = 12156;
 inline constexpr std::int32_t SecurityChannelError = 12157;
 inline constexpr std::int32_t CertRevoked = 12170;
 inline constexpr std::int32_t DecodingFailed = 12175;
+
+// The server answered with a status from 500 to 599: no page, but a failed
+// read, whose text names the status. WinInet has no such code, taking any
+// status for a page; the number is this program's own.
+inline constexpr std::int32_t ServerError = 12500;
 } // namespace InternetError

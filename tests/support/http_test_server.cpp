@@ -76,6 +76,7 @@ public:
             pieces_ = script.pieces;
             pauseMs_ = script.intervalMs;
             keepOpen_ = script.keepOpen;
+            keepAlive_ = script.keepAlive;
             nextPiece();
             break;
         case Mode::Redirect:
@@ -120,6 +121,13 @@ public:
         }
     }
 
+    // Answered at least once, and waiting for the next request.
+    bool idle() const { return served_ > 0 && !answered_; }
+    void push(const QByteArray& bytes) {
+        socket_->write(bytes);
+        socket_->flush();
+    }
+
 private:
     void onRead(HttpTestServer* owner) {
         if (answered_) {
@@ -141,6 +149,7 @@ private:
             return;
         }
         answered_ = true;
+        ++served_;
         QByteArray headers = request_.left(end + 4);
         request_.remove(0, end + 4);
         QList<QByteArray> requestLine = headers.left(headers.indexOf("\r\n")).split(' ');
@@ -187,7 +196,7 @@ private:
 
     void nextPiece() {
         if (pieces_.isEmpty()) {
-            afterAll_ = !keepOpen_;
+            afterAll_ = !keepOpen_ || keepAlive_;
             pump();
             return;
         }
@@ -220,6 +229,7 @@ private:
     QTcpSocket* socket_;
     QByteArray request_;
     bool answered_ = false;
+    int served_ = 0;
     QByteArray body_;
     qsizetype offset_ = 0;
     bool afterAll_ = false;
@@ -341,6 +351,22 @@ void HttpTestServer::setRawPieces(const QString& path, const QList<QByteArray>& 
     s.intervalMs = pauseMs;
     s.keepOpen = keepOpen;
     scripts_[path] = s;
+}
+
+void HttpTestServer::setKeptAliveRaw(const QString& path, const QByteArray& response) {
+    setRaw(path, response);
+    scripts_[path].keepAlive = true;
+}
+
+int HttpTestServer::sendToIdleConnections(const QByteArray& bytes) {
+    int sent = 0;
+    for (QObject* child : children()) {
+        if (auto* connection = dynamic_cast<Connection*>(child); connection && connection->idle()) {
+            connection->push(bytes);
+            ++sent;
+        }
+    }
+    return sent;
 }
 
 int HttpTestServer::requestCount(const QString& path) const {

@@ -11,8 +11,9 @@ class QTcpServer;
 class QTcpSocket;
 
 // A loopback HTTP/1.1 server that a test scripts per path. Every answer closes
-// its connection afterwards, but for those set with setKeptAlive. Everything runs on the caller's
-// event loop, so waiting for a client inside the same thread keeps it serving.
+// its connection afterwards, but for those set with setKeptAlive and
+// setKeptAliveRaw. Everything runs on the caller's event loop, so waiting for
+// a client inside the same thread keeps it serving.
 class HttpTestServer : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +41,12 @@ public:
     // the connection is closed, or left open when `keepOpen`.
     void setRawPieces(const QString& path, const QList<QByteArray>& pieces, int pauseMs,
                       bool keepOpen = false);
+    // Sends exactly these bytes, then reads the next request on the same
+    // connection.
+    void setKeptAliveRaw(const QString& path, const QByteArray& response);
+    // Sends `bytes` at once down every connection that answered and waits
+    // for its next request; tells how many there were.
+    int sendToIdleConnections(const QByteArray& bytes);
 
     int requestCount(const QString& path) const;
     QByteArray lastRequestHeaders(const QString& path) const;

@@ -3,6 +3,7 @@
 #include "platform/internet/curl_transfer.h"
 #include "platform/internet/https_cookies.h"
 #include "platform/internet/internet_error_map.h"
+#include "platform/internet/internet_log.h"
 #include "platform/internet/response_head.h"
 
 #include <QSocketNotifier>
@@ -22,13 +23,19 @@ constexpr qsizetype kHighMark = 1024 * 1024;
 constexpr qsizetype kLowMark = kHighMark / 2;
 constexpr long kReceiveBuffer = 512 * 1024;
 constexpr long kMaxRedirects = 20;
+constexpr int kMaxAskedAgain = 8;
 // The gzip, deflate, brotli and zstd codings are undone by the reader, which
 // refuses a body that does not decode completely; curl would take a cut
 // stream for a whole page.
 constexpr const char* kAcceptedCodings = "gzip, deflate, br, zstd";
 
 void initCurlOnce() {
-    static const CURLcode initialized = curl_global_init(CURL_GLOBAL_DEFAULT);
+    static const CURLcode initialized = [] {
+        const CURLcode code = curl_global_init(CURL_GLOBAL_DEFAULT);
+        if (code != CURLE_OK)
+            qCWarning(internetLog, "curl could not set itself up: %s", curl_easy_strerror(code));
+        return code;
+    }();
     (void)initialized;
 }
 
@@ -51,12 +58,16 @@ CurlDriver::CurlDriver(CurlTimeouts timeouts, std::function<void()> wake)
     multi_ = curl_multi_init();
     share_ = curl_share_init();
     // Every download runs on one thread, so the share needs no locks.
-    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
     cookieEditor_ = curl_easy_init();
-    if (cookieEditor_)
+    if (cookieEditor_) {
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
         curl_easy_setopt(cookieEditor_, CURLOPT_SHARE, share_);
+    } else {
+        qCWarning(internetLog, "Cookies are not kept: curl gave no handle to keep those that came "
+                               "over HTTPS off plain HTTP");
+    }
     curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlDriver::onSocket);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
     curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
@@ -97,52 +108,25 @@ void CurlDriver::cancel(const std::shared_ptr<CurlTransfer>& transfer) {
     drop(transfer);
 }
 
-CurlDriver::View CurlDriver::viewOf(const CurlTransfer& t) const {
-    View v;
-    v.bodyBegun = t.bodyBegun;
-    v.ended = t.ended;
-    v.paused = t.paused;
-    v.failure = t.failure;
-    v.unread = t.body.size() - t.taken;
-    v.contentLength = t.contentLength;
-    return v;
-}
-
-QByteArray CurlDriver::contentEncoding(const std::shared_ptr<CurlTransfer>& transfer) const {
-    return transfer->contentEncoding;
-}
-
-CurlDriver::View CurlDriver::view(const std::shared_ptr<CurlTransfer>& transfer) const {
-    return viewOf(*transfer);
-}
-
-qsizetype CurlDriver::take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max,
-                           View* after) {
+qsizetype CurlDriver::take(const std::shared_ptr<CurlTransfer>& transfer, char* out,
+                           qsizetype max) {
     CurlTransfer& t = *transfer;
-    const qsizetype n = std::min(max, t.body.size() - t.taken);
+    const qsizetype n = std::min(max, t.unread());
     if (n > 0) {
         std::memcpy(out, t.body.constData() + t.taken, static_cast<std::size_t>(n));
         t.taken += n;
     }
-    if (t.paused && t.easy && t.body.size() - t.taken <= kLowMark) {
+    if (t.paused && t.easy && t.unread() <= kLowMark) {
         t.paused = false;
         t.lastHeard = Clock::now();
         // Hands the held-back piece to onBody again, which may pause once
         // more; curl asks for a call back to go on with the rest.
-        curl_easy_pause(t.easy, CURLPAUSE_CONT);
+        if (const CURLcode code = curl_easy_pause(t.easy, CURLPAUSE_CONT))
+            qCWarning(internetLog, "A download held back could not go on: %s",
+                      curl_easy_strerror(code));
         armWatchdog();
     }
-    if (after)
-        *after = viewOf(t);
     return n;
-}
-
-void CurlDriver::beginWait() {
-    ++waiters_;
-}
-
-void CurlDriver::endWait() {
-    --waiters_;
 }
 
 void CurlDriver::pinAddresses(const QList<QByteArray>& entries) {
@@ -192,7 +176,8 @@ int CurlDriver::onTimer(CURLM*, long ms, void* self) {
 
 void CurlDriver::act(curl_socket_t socket, int events) {
     int running = 0;
-    curl_multi_socket_action(multi_, socket, events, &running);
+    if (const CURLMcode code = curl_multi_socket_action(multi_, socket, events, &running))
+        qCWarning(internetLog, "curl could not act on its sockets: %s", curl_multi_strerror(code));
     settle();
 }
 
@@ -207,6 +192,10 @@ void CurlDriver::settle() {
         if (it == active_.end())
             continue;
         const std::shared_ptr<CurlTransfer> t = *it;
+        if (t->stale) {
+            askAgain(t);
+            continue;
+        }
         CurlOutcome outcome;
         outcome.result = message->data.result;
         curl_easy_getinfo(t->easy, CURLINFO_SSL_VERIFYRESULT, &outcome.certificateCheck);
@@ -214,13 +203,14 @@ void CurlDriver::settle() {
         long hops = 0;
         curl_easy_getinfo(t->easy, CURLINFO_REDIRECT_COUNT, &hops);
         outcome.requestSent = t->requestHop == hops;
+        outcome.anyRequestSent = t->requestHop >= 0;
         std::int32_t failure = t->ownFailure ? t->ownFailure : internetErrorCode(outcome);
         if (!failure)
             failure = faultAtEnd(*t);
         finish(t, failure);
     }
     armWatchdog();
-    if (std::exchange(moved_, false) && waiters_ > 0)
+    if (std::exchange(moved_, false))
         wake_();
 }
 
@@ -240,7 +230,8 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, kAcceptedCodings);
     curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
-    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+    if (cookieEditor_)
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(easy, CURLOPT_SHARE, share_);
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
@@ -256,10 +247,21 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, t.get());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlDriver::onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, t.get());
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &KeptConnections::open);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, &connections_);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &KeptConnections::close);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, &connections_);
+    if (t->askedAgain > 0) {
+        // A new connection for its first request and none kept afterwards, so
+        // that it meets no more connections with bytes waiting than before.
+        curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
+        curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    }
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
     const auto now = Clock::now();
     t->lastHeard = now;
-    t->deadline = now + std::chrono::milliseconds(timeouts_.overallMs);
+    if (t->askedAgain == 0)
+        t->deadline = now + std::chrono::milliseconds(timeouts_.overallMs);
     if (curl_multi_add_handle(multi_, easy) != CURLM_OK) {
         curl_easy_cleanup(easy);
         t->easy = nullptr;
@@ -267,6 +269,26 @@ void CurlDriver::add(const std::shared_ptr<CurlTransfer>& t) {
         return;
     }
     active_.push_back(t);
+}
+
+// curl closed the connection with bytes waiting when its request was called
+// off; the download starts again as it began.
+void CurlDriver::askAgain(const std::shared_ptr<CurlTransfer>& t) {
+    qCInfo(internetLog,
+           "A kept connection had bytes waiting before the request to %s went out (more than "
+           "the last answer held, or the server closing it): asked again over a new one",
+           qUtf8Printable(QUrl::fromEncoded(t->url).host()));
+    drop(t);
+    ++t->askedAgain;
+    t->stale = false;
+    t->ownFailure = 0;
+    t->secure = false;
+    t->requestHop = -1;
+    t->connects = 0;
+    t->socket = CURL_SOCKET_BAD;
+    t->headState = CurlTransfer::HeadState::Awaited;
+    t->head = {};
+    add(t);
 }
 
 void CurlDriver::drop(const std::shared_ptr<CurlTransfer>& t) {
@@ -328,14 +350,33 @@ void CurlDriver::armWatchdog() {
 // follows, each authentication round. The address is the one curl is about
 // to ask, whatever the answer before it held, so the rule that a download
 // never goes from HTTPS down to HTTP holds on every hop, before anything of
-// the request (cookies above all) is sent.
-int CurlDriver::onRequest(void* transfer, char*, char*, int, int) {
+// the request (cookies above all) is sent. And an answer is never read from
+// bytes that came before its request went out: curl reuses a kept HTTP/1
+// connection however much is waiting on it.
+int CurlDriver::onRequest(void* transfer, char*, char* localAddress, int, int localPort) {
     auto& t = *static_cast<CurlTransfer*>(transfer);
+    void* self = nullptr;
+    curl_easy_getinfo(t.easy, CURLINFO_PRIVATE, &self);
+    auto& driver = *static_cast<CurlDriver*>(self);
     char* url = nullptr;
     curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
     const bool secure = url && qstrnicmp(url, "https:", 6) == 0;
     if (t.secure && !secure) {
         t.ownFailure = InternetError::HttpsToHttpOnRedirect;
+        return CURL_PREREQFUNC_ABORT;
+    }
+    long connects = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_NUM_CONNECTS, &connects);
+    const bool kept = connects == t.connects; // no new connection since the last request
+    t.connects = connects;
+    t.socket = driver.connections_.find(localAddress, localPort);
+    if (kept && driver.connections_.hasBytesWaiting(t.socket)) {
+        // Each time one more such connection is gone: the bound only guards
+        // against a curl that would not close them.
+        if (t.askedAgain < kMaxAskedAgain)
+            t.stale = true;
+        else
+            t.ownFailure = InternetError::InvalidServerResponse;
         return CURL_PREREQFUNC_ABORT;
     }
     t.secure = secure;
@@ -360,30 +401,45 @@ std::size_t CurlDriver::onHeader(char* data, std::size_t size, std::size_t count
         return length;
     case CurlTransfer::HeadState::Awaited: // the status line
         t.head = {};
+        t.reason = reasonPhrase(line);
         t.headState = CurlTransfer::HeadState::Open;
         return length;
     case CurlTransfer::HeadState::Open:
         break;
     }
     if (line == "\r\n" || line == "\n")
-        driver.endOfHead(t);
-    else
-        addHeaderLine(t.head, line);
+        return driver.endOfHead(t) ? length : 0;
+    addHeaderLine(t.head, line);
+    // curl stored the cookie of this line before handing the line on, and
+    // would send it before the head ends: one an answer over HTTPS sets is
+    // kept off plain HTTP at once, whatever becomes of the rest of the answer.
+    if (t.secure)
+        if (const QByteArray cookie = setCookieName(line); !cookie.isNull())
+            driver.keepCookieSecure(t, cookie);
     return length;
 }
 
-void CurlDriver::endOfHead(CurlTransfer& t) {
-    long status = 0;
-    curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
+void CurlDriver::keepCookieSecure(CurlTransfer& t, const QByteArray& name) {
+    char* url = nullptr;
+    curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
+    keepCookiesSecure(cookieEditor_, QUrl::fromEncoded(url).host(QUrl::EncodeUnicode).toLatin1(),
+                      {name});
+}
+
+bool CurlDriver::endOfHead(CurlTransfer& t) {
+    curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &t.status);
+    long version = 0;
+    curl_easy_getinfo(t.easy, CURLINFO_HTTP_VERSION, &version);
+    connections_.answered(t.socket, version);
     // The real answer follows an interim one on the same request.
-    t.headState = status < 200 ? CurlTransfer::HeadState::Awaited : CurlTransfer::HeadState::Ended;
-    if (t.secure && !t.head.cookies.isEmpty() && cookieEditor_) {
-        char* url = nullptr;
-        curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &url);
-        keepCookiesSecure(cookieEditor_,
-                          QUrl::fromEncoded(url).host(QUrl::EncodeUnicode).toLatin1(),
-                          t.head.cookies);
+    t.headState =
+        t.status < 200 ? CurlTransfer::HeadState::Awaited : CurlTransfer::HeadState::Ended;
+    // A server error is no page, whatever its body: that is not waited for.
+    if (t.status >= 500 && t.status <= 599) {
+        t.ownFailure = InternetError::ServerError;
+        return false;
     }
+    return true;
 }
 
 // curl ends an answer whose head was cut short without a failure, as an
@@ -404,7 +460,7 @@ std::size_t CurlDriver::onBody(char* data, std::size_t size, std::size_t count, 
 
 std::size_t CurlDriver::body(CurlTransfer& t, const char* data, std::size_t size) {
     t.lastHeard = Clock::now();
-    const qsizetype unread = t.body.size() - t.taken;
+    const qsizetype unread = t.unread();
     if (unread >= kHighMark) {
         t.paused = true;
         return CURL_WRITEFUNC_PAUSE;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/internet/kept_connections.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -33,9 +35,9 @@ struct CurlTimeouts {
 // bounded whatever the page's size. Every call is made on the driver's thread.
 class CurlDriver {
 public:
-    // `wake` runs whenever a download moved on while someone waits for one
-    // (see beginWait), from the event loop and never from inside curl, so it
-    // may call back in here.
+    // `wake` runs whenever a download moved on (bytes came, or it ended),
+    // from the event loop and never from inside curl, so it may call back in
+    // here.
     CurlDriver(CurlTimeouts timeouts, std::function<void()> wake);
     ~CurlDriver(); // stops at once, whatever is under way
     CurlDriver(const CurlDriver&) = delete;
@@ -46,26 +48,9 @@ public:
     // Stops a download; nothing more of it reaches anyone.
     void cancel(const std::shared_ptr<CurlTransfer>& transfer);
 
-    // A download as the reader sees it at one moment.
-    struct View {
-        bool bodyBegun = false; // the final answer's body has begun
-        bool ended = false;     // nothing more will come
-        bool paused = false;    // held back until some of it is taken
-        std::int32_t failure = 0;
-        qsizetype unread = 0;
-        std::int64_t contentLength = -1;
-    };
-    View view(const std::shared_ptr<CurlTransfer>& transfer) const;
-    // The content codings of the answer that carries the body.
-    QByteArray contentEncoding(const std::shared_ptr<CurlTransfer>& transfer) const;
     // Moves up to `max` bytes of the body that came to `out` and tells how
-    // many. The view after that is left in `after` when asked for.
-    qsizetype take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max,
-                   View* after = nullptr);
-
-    // Between these two calls, every change of a download calls `wake`.
-    void beginWait();
-    void endWait();
+    // many; a download held back goes on once little enough is left.
+    qsizetype take(const std::shared_ptr<CurlTransfer>& transfer, char* out, qsizetype max);
 
     // Host names taken to the given addresses without asking the resolver,
     // as "host:port:address" entries, for downloads started afterwards.
@@ -75,12 +60,12 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void add(const std::shared_ptr<CurlTransfer>& transfer);
+    void askAgain(const std::shared_ptr<CurlTransfer>& transfer);
     void drop(const std::shared_ptr<CurlTransfer>& transfer);
     void finish(const std::shared_ptr<CurlTransfer>& transfer, std::int32_t failure);
     void enforceDeadlines();
     int untilNextDeadlineMs() const;
     void armWatchdog();
-    View viewOf(const CurlTransfer& transfer) const;
 
     // Lets curl act on a socket (or on its timeout), then settles what that
     // changed: downloads that ended, the watchdog, the wake.
@@ -89,10 +74,12 @@ private:
     static int onSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* watch);
     static int onTimer(CURLM* multi, long ms, void* self);
 
-    static int onRequest(void* transfer, char*, char*, int, int);
+    static int onRequest(void* transfer, char*, char* localAddress, int, int localPort);
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
-    void endOfHead(CurlTransfer& transfer);
+    // False when the answer ends the download there.
+    bool endOfHead(CurlTransfer& transfer);
+    void keepCookieSecure(CurlTransfer& transfer, const QByteArray& name);
     std::size_t body(CurlTransfer& transfer, const char* data, std::size_t size);
     static std::int32_t faultAtEnd(CurlTransfer& transfer);
 
@@ -100,11 +87,13 @@ private:
     std::function<void()> wake_;
     CURLM* multi_ = nullptr;
     CURLSH* share_ = nullptr;
-    CURL* cookieEditor_ = nullptr;  // on the shared cookies, outside every download
+    // On the shared cookies, outside every download; without it no cookie is
+    // kept at all.
+    CURL* cookieEditor_ = nullptr;
     std::vector<curl_slist*> pins_; // kept while any download may read them
-    int waiters_ = 0;
-    bool moved_ = false; // a download moved on since the last wake
+    bool moved_ = false;            // a download moved on since the last wake
     std::vector<std::shared_ptr<CurlTransfer>> active_;
+    KeptConnections connections_;
 
     // Owns the socket notifiers, so whatever curl did not take back goes
     // with the driver.

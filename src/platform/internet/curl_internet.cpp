@@ -1,6 +1,7 @@
 #include "platform/internet/curl_internet.h"
 
 #include "platform/internet/coding/content_decoder.h"
+#include "platform/internet/curl_transfer.h"
 #include "platform/internet/internet_error_map.h"
 
 #include <QEventLoop>
@@ -101,14 +102,11 @@ InternetHandle CurlInternet::InternetOpenUrl(InternetHandle session, const QByte
 
     std::int32_t code = InternetError::OperationCancelled;
     if (wait(*handle, true)) {
-        const CurlDriver::View view = driver_.view(handle->transfer);
+        const CurlTransfer& t = *handle->transfer;
         bool known = true;
-        handle->decoder =
-            ContentDecoder::forCodings(driver_.contentEncoding(handle->transfer), &known);
+        handle->decoder = ContentDecoder::forCodings(t.contentEncoding, &known);
         // A failure after the answer began shows in the reads, as a cut body.
-        code = !known                          ? InternetError::DecodingFailed
-               : view.ended && !view.bodyBegun ? view.failure
-                                               : 0;
+        code = !known ? InternetError::DecodingFailed : t.ended && !t.bodyBegun ? t.failure : 0;
     }
     if (code) {
         release(*handle);
@@ -155,14 +153,14 @@ bool CurlInternet::InternetReadFile(InternetHandle url, char* buffer, std::uint3
 
 bool CurlInternet::readPlain(Handle& handle, std::shared_ptr<Handle>& held, char* out,
                              qsizetype room, qsizetype* got) {
+    const CurlTransfer& t = *handle.transfer;
     for (;;) {
-        CurlDriver::View view;
-        *got += driver_.take(handle.transfer, out + *got, room - *got, &view);
+        *got += driver_.take(handle.transfer, out + *got, room - *got);
         if (*got == room)
             return true;
-        if (view.ended && view.unread == 0) {
-            handle.failure = view.failure;
-            return !view.failure;
+        if (t.ended && t.unread() == 0) {
+            handle.failure = t.failure;
+            return !t.failure;
         }
         held = handle.shared_from_this();
         if (!wait(handle, false)) {
@@ -194,16 +192,16 @@ bool CurlInternet::readDecoded(Handle& handle, std::shared_ptr<Handle>& held, ch
         if (!handle.decoded.isEmpty())
             continue;
         // The decoder wants more of the coded body.
-        CurlDriver::View view;
         handle.coded.resize(kStep);
-        const qsizetype taken = driver_.take(handle.transfer, handle.coded.data(), kStep, &view);
+        const qsizetype taken = driver_.take(handle.transfer, handle.coded.data(), kStep);
         if (taken > 0) {
             handle.decoder->push(QByteArrayView(handle.coded).first(taken));
             continue;
         }
-        if (view.ended) {
+        const CurlTransfer& t = *handle.transfer;
+        if (t.ended) {
             // Only a stream that ended as its format says is the whole page.
-            handle.failure = view.failure ? view.failure
+            handle.failure = t.failure ? t.failure
                              : handle.decoder->complete() || handle.decoder->untouched()
                                  ? 0
                                  : InternetError::DecodingFailed;
@@ -218,22 +216,16 @@ bool CurlInternet::readDecoded(Handle& handle, std::shared_ptr<Handle>& held, ch
 }
 
 bool CurlInternet::wait(Handle& handle, bool forAnswer) {
-    driver_.beginWait();
-    bool open = true;
     for (;;) {
-        if (handle.closed) {
-            open = false;
-            break;
-        }
-        const CurlDriver::View view = driver_.view(handle.transfer);
-        if (view.ended || (forAnswer ? view.bodyBegun : view.unread > 0))
-            break;
+        if (handle.closed)
+            return false;
+        const CurlTransfer& t = *handle.transfer;
+        if (t.ended || (forAnswer ? t.bodyBegun : t.unread() > 0))
+            return true;
         QEventLoop loop;
         connect(this, &CurlInternet::progressed, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    driver_.endWait();
-    return open;
 }
 
 bool CurlInternet::InternetCloseHandle(InternetHandle id) {
@@ -260,13 +252,12 @@ std::int64_t CurlInternet::contentLength(InternetHandle url) const {
     const std::shared_ptr<Handle> handle = handles_.value(url);
     if (!handle || !handle->transfer)
         return -1;
-    return driver_.view(handle->transfer).contentLength;
+    return handle->transfer->contentLength;
 }
 
 CurlInternet::Backlog CurlInternet::backlog(InternetHandle url) const {
     const std::shared_ptr<Handle> handle = handles_.value(url);
     if (!handle || !handle->transfer)
         return {};
-    const CurlDriver::View view = driver_.view(handle->transfer);
-    return {view.unread, view.paused};
+    return {handle->transfer->unread(), handle->transfer->paused};
 }

@@ -1,5 +1,7 @@
 #include "platform/internet/https_cookies.h"
 
+#include "platform/internet/internet_log.h"
+
 #include <QByteArray>
 
 namespace {
@@ -17,7 +19,12 @@ bool reaches(QByteArrayView domain, bool tailMatch, QByteArrayView host) {
 
 void keepCookiesSecure(CURL* editor, QByteArrayView host, const QList<QByteArray>& names) {
     curl_slist* stored = nullptr;
-    curl_easy_getinfo(editor, CURLINFO_COOKIELIST, &stored);
+    if (curl_easy_getinfo(editor, CURLINFO_COOKIELIST, &stored) != CURLE_OK) {
+        // Rather no cookie at all than one that may go out in the clear.
+        qCWarning(internetLog, "The cookies could not be looked through; all are dropped");
+        curl_easy_setopt(editor, CURLOPT_COOKIELIST, "ALL");
+        return;
+    }
     // curl lists each cookie on one line: domain, tail match, path, secure,
     // expiry, name, value, separated by tabs.
     QList<QByteArray> lines;
@@ -46,5 +53,6 @@ void keepCookiesSecure(CURL* editor, QByteArrayView host, const QList<QByteArray
     // the store is filled anew.
     curl_easy_setopt(editor, CURLOPT_COOKIELIST, "ALL");
     for (const QByteArray& line : std::as_const(lines))
-        curl_easy_setopt(editor, CURLOPT_COOKIELIST, line.constData());
+        if (curl_easy_setopt(editor, CURLOPT_COOKIELIST, line.constData()) != CURLE_OK)
+            qCWarning(internetLog, "A cookie could not be put back, and is gone");
 }

@@ -36,13 +36,15 @@ std::int32_t internetErrorCode(const CurlOutcome& outcome) {
     switch (outcome.result) {
     case CURLE_OK:
         return 0;
+    // Whatever curl could not take once a request went out is the server's
+    // doing: the user's address and the program are not to blame.
     case CURLE_UNSUPPORTED_PROTOCOL:
-        // Once the request went out, what curl could not take was the answer
-        // (bytes that are no HTTP), not the address's scheme.
-        return outcome.requestSent ? InternetError::InvalidServerResponse
-                                   : InternetError::UnrecognizedScheme;
+        // Bytes that are no HTTP, or a redirect to another scheme.
+        return outcome.requestSent      ? InternetError::InvalidServerResponse
+               : outcome.anyRequestSent ? InternetError::RedirectFailed
+                                        : InternetError::UnrecognizedScheme;
     case CURLE_URL_MALFORMAT:
-        return InternetError::InvalidUrl;
+        return outcome.anyRequestSent ? InternetError::RedirectFailed : InternetError::InvalidUrl;
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_RESOLVE_HOST:
         return InternetError::NameNotResolved;
@@ -82,6 +84,9 @@ std::int32_t internetErrorCode(const CurlOutcome& outcome) {
     case CURLE_ABORTED_BY_CALLBACK:
         return InternetError::OperationCancelled;
     case CURLE_OUT_OF_MEMORY:
+        // curl says so of a head line past its bounds (100 kB).
+        return outcome.requestSent ? InternetError::InvalidServerResponse
+                                   : InternetError::InternalError;
     case CURLE_FAILED_INIT:
         return InternetError::InternalError;
     default:

@@ -48,9 +48,24 @@ void addHeaderLine(CurlTransfer::Head& head, QByteArrayView line) {
         appendList(head.transferEncoding, value);
     else if (name == "content-encoding")
         appendList(head.contentEncoding, value);
-    else if (name == "set-cookie")
-        head.cookies.append(
-            value.first(std::max<qsizetype>(value.indexOf('='), 0)).trimmed().toByteArray());
+}
+
+QByteArray reasonPhrase(QByteArrayView statusLine) {
+    // "HTTP/1.1 503 Service Unavailable": what follows the version and the code.
+    const QByteArrayView line = statusLine.trimmed();
+    const qsizetype code = line.indexOf(' ');
+    const qsizetype reason = code < 0 ? -1 : line.indexOf(' ', code + 1);
+    return reason < 0 ? QByteArray() : line.sliced(reason + 1).trimmed().toByteArray();
+}
+
+QByteArray setCookieName(QByteArrayView line) {
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0 || line.first(colon).trimmed().compare("set-cookie", Qt::CaseInsensitive) != 0)
+        return {};
+    const QByteArrayView value = line.sliced(colon + 1).trimmed();
+    const QByteArray name =
+        value.first(std::max<qsizetype>(value.indexOf('='), 0)).trimmed().toByteArray();
+    return name.isNull() ? QByteArray("") : name;
 }
 
 std::int32_t checkFraming(CurlTransfer::Head& head) {

@@ -48,6 +48,15 @@ private slots:
         outcome.requestSent = true;
         QCOMPARE(internetErrorCode(outcome), 12152);
     }
+
+    // Memory that runs out before anything went out is the program's own
+    // trouble; curl says the same of a head line it will not take.
+    void outOfMemoryOrAHeadTooLong() {
+        CurlOutcome outcome{CURLE_OUT_OF_MEMORY, 0, 0};
+        QCOMPARE(internetErrorCode(outcome), 12004);
+        outcome.requestSent = outcome.anyRequestSent = true;
+        QCOMPARE(internetErrorCode(outcome), 12152);
+    }
 };
 
 QTEST_MAIN(TestInternetErrorMap)

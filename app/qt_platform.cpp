@@ -5,40 +5,38 @@
 #include "platform/browser/qt_web_browser.h"
 #include "platform/desktop/clock_seeded_random.h"
 #include "platform/desktop/qt_busy_pointer.h"
-#include "platform/desktop/qt_event_pump.h"
 #include "platform/desktop/qt_message_boxes.h"
 #include "platform/desktop/qt_program_info.h"
 #include "platform/desktop/qt_short_path_service.h"
 #include "platform/desktop/qt_window_alerts.h"
 #include "platform/desktop/qt_window_frames.h"
-#include "platform/internet/curl_internet.h"
+#include "platform/internet/curl_page_reader.h"
 
 struct QtPlatform::Services {
     QtProgramInfo program;
-    CurlInternet internet;
+    CurlPageReader reader;
     QtWebBrowser browser{startPagePath(program)}; // Home is the start page
     QtMediaService media;
     QtShortPathService shortPath;
     QtMessageBoxes messages;
     QtBusyPointer pointer;
-    QtEventPump events;
     QtWindowFrames frames;
     QtWindowAlerts alerts;
 };
 
 QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
     Services& s = *services_;
-    platform_.internet = &s.internet;
+    platform_.reader = &s.reader;
     platform_.browser = &s.browser;
     platform_.media = &s.media;
     platform_.shortPath = &s.shortPath;
     platform_.messages = &s.messages;
     platform_.pointer = &s.pointer;
-    platform_.events = &s.events;
     platform_.program = &s.program;
     platform_.frames = &s.frames;
     platform_.alerts = &s.alerts;
     platform_.random = makeClockSeededRandom();
+    platform_.now = [] { return QDateTime::currentDateTime(); };
 }
 
 QtPlatform::~QtPlatform() = default;

@@ -1,14 +1,14 @@
 #include "bench_registry.h"
 #include "curl_timing.h"
+#include "finished_reads.h"
 #include "served_pages.h"
 
 #include "fake_platform.h"
 #include "fetcher/cnetget.h"
 #include "http_test_server.h"
 #include "platform/desktop/qt_busy_pointer.h"
-#include "platform/desktop/qt_event_pump.h"
 #include "platform/desktop/qt_program_info.h"
-#include "platform/internet/curl_internet.h"
+#include "platform/internet/curl_page_reader.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -99,14 +99,13 @@ template <typename Work> double bestSeconds(int runs, Work&& work) {
 // lacks: the machine's own limit for reading the page.
 VIGILO_BENCH(parsehtml) {
     const QByteArray page = generatedPage(10 * 1024 * 1024);
-    FakeInternet internet;
-    internet.pages["http://bench/"] = {page};
+    FakePageReader reader;
+    reader.pages["http://bench/"] = {page, 0, {}};
     QtBusyPointer pointer;
-    QtEventPump events;
     QtProgramInfo program;
-    CNetGet net(internet, pointer, events, program);
+    CNetGet net(reader, pointer, program);
     net.Init();
-    if (!net.ReadUrl("http://bench/"))
+    if (!readPage(net, QStringLiteral("http://bench/")))
         return;
     qsizetype found = 0;
     volatile qsizetype sink = 0;
@@ -147,18 +146,17 @@ VIGILO_BENCH(parsehtml) {
     report(QStringLiteral("parsehtml_vs_memchr_ratio"), search / parse);
 }
 
-// A fetcher on the real internet layer, and a loopback server to read from.
+// A fetcher on the real reader, and a loopback server to read from.
 struct ReadRig {
     HttpTestServer server;
-    CurlInternet internet;
+    CurlPageReader reader;
     QtBusyPointer pointer;
-    QtEventPump events;
     QtProgramInfo program;
-    CNetGet net{internet, pointer, events, program};
+    CNetGet net{reader, pointer, program};
     ReadRig() { net.Init(); }
 };
 
-// The read alone, ReadUrl with its event round per chunk, against curl's own
+// The read alone, from ReadUrl to its result, against curl's own
 // download of the same page from the same server on a thread of its own.
 VIGILO_BENCH(readurl_vs_curl) {
     const QByteArray big = generatedPage(10 * 1024 * 1024);
@@ -168,19 +166,19 @@ VIGILO_BENCH(readurl_vs_curl) {
     for (const auto& [path, name, runs] :
          {std::tuple{"/1mb", "1mb", 9}, std::tuple{"/10mb", "10mb", 7}}) {
         const QString url = pages.url(QString::fromLatin1(path));
-        net.ReadUrl(url); // warm-up: the connection, first allocations
+        readPage(net, url); // warm-up: the connection, first allocations
         double read = 1e30;
         double curl = 1e30;
         // Alternating, so both see the same state of a shared machine.
         for (int i = 0; i < runs; ++i) {
-            const double wall = bestSeconds(1, [&] { net.ReadUrl(url); }) * 1000;
+            const double wall = bestSeconds(1, [&] { readPage(net, url); }) * 1000;
             read = std::min(read, wall);
             const double c = curlMs(url);
             if (c > 0)
                 curl = std::min(curl, c);
         }
         // The same reads with no pause or other process between them.
-        const double backToBack = bestSeconds(runs, [&] { net.ReadUrl(url); }) * 1000;
+        const double backToBack = bestSeconds(runs, [&] { readPage(net, url); }) * 1000;
         const QString prefix = QStringLiteral("readurl_") + QLatin1String(name);
         report(prefix + QStringLiteral("_served_ms"), read);
         report(prefix + QStringLiteral("_back_to_back_ms"), backToBack);
@@ -197,8 +195,8 @@ VIGILO_BENCH(readurl) {
     const QByteArray big = generatedPage(10 * 1024 * 1024);
     server.setBody("/1mb", big.left(1024 * 1024));
     server.setBody("/10mb", big);
-    const double one = bestSeconds(5, [&] { net.ReadUrl(server.url("/1mb")); });
-    const double ten = bestSeconds(3, [&] { net.ReadUrl(server.url("/10mb")); });
+    const double one = bestSeconds(5, [&] { readPage(net, server.url("/1mb")); });
+    const double ten = bestSeconds(3, [&] { readPage(net, server.url("/10mb")); });
     report(QStringLiteral("readurl_1mb_ms"), one * 1000);
     report(QStringLiteral("readurl_10mb_ms"), ten * 1000);
 }
@@ -211,13 +209,13 @@ VIGILO_BENCH(readurl_repeated) {
     CNetGet& net = rig.net;
     server.setBody("/page", generatedPage(50 * 1024));
     for (int i = 0; i < 100; ++i) // let caches and pools settle first
-        net.ReadUrl(server.url("/page"));
+        readPage(net, server.url("/page"));
     const double before = residentMb();
     int failures = 0;
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 1000; ++i)
-        failures += net.ReadUrl(server.url("/page")) ? 0 : 1;
+        failures += readPage(net, server.url("/page")) ? 0 : 1;
     const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     report(QStringLiteral("readurl_50kb_x1000_ms"), elapsed);
     report(QStringLiteral("readurl_x1000_failures"), failures);

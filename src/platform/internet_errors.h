@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-// Every error code the internet reader leaves behind (InternetApi::lastError).
+// Every error code a page read can end with (PageResult::error).
 // The codes from 12001 to 12036 have a message of their own for the user;
 // every other code reads "Error details not available.".
 namespace InternetError {

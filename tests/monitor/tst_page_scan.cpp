@@ -174,7 +174,7 @@ private slots:
         rig.start("10 sec", kPage);
         rig.periodEnd(QByteArray(30000, 'p'));
         rig.monitor.tick();
-        rig.fakes.reader.fail(InternetError::InvalidServerResponse,
+        rig.fakes.reader.fail(InternetError::ServerError,
                               "The server answered 503 Service Unavailable.");
         QCOMPARE(rig.boxes(), QStringList{"Error: The server answered 503 Service Unavailable. | "
                                           "Vigilo"});

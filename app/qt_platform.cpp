@@ -1,7 +1,7 @@
 #include "qt_platform.h"
 
 #include "mainwindow/start_page.h"
-#include "platform/audio/qt_media_service.h"
+#include "platform/audio/qt_sound_output.h"
 #include "platform/browser/qt_web_browser.h"
 #include "platform/desktop/clock_seeded_random.h"
 #include "platform/desktop/qt_busy_pointer.h"
@@ -17,7 +17,7 @@ struct QtPlatform::Services {
     QtProgramInfo program;
     CurlInternet internet;
     QtWebBrowser browser{startPagePath(program)}; // Home is the start page
-    QtMediaService media;
+    QtSoundOutput sound;
     QtShortPathService shortPath;
     QtMessageBoxes messages;
     QtBusyPointer pointer;
@@ -30,7 +30,7 @@ QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
     Services& s = *services_;
     platform_.internet = &s.internet;
     platform_.browser = &s.browser;
-    platform_.media = &s.media;
+    platform_.sound = &s.sound;
     platform_.shortPath = &s.shortPath;
     platform_.messages = &s.messages;
     platform_.pointer = &s.pointer;

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/busy_pointer.h"
-#include "platform/media_service.h"
 #include "platform/message_boxes.h"
 #include "platform/page_reader.h"
 #include "platform/program_info.h"
 #include "platform/short_path_service.h"
+#include "platform/sound_output.h"
 #include "platform/web_browser.h"
 #include "platform/window_alerts.h"
 #include "platform/window_frames.h"
@@ -19,7 +19,7 @@
 struct Platform {
     PageReader* reader = nullptr;
     WebBrowser* browser = nullptr;
-    MediaService* media = nullptr;
+    SoundOutput* sound = nullptr;
     ShortPathService* shortPath = nullptr;
     MessageBoxes* messages = nullptr;
     BusyPointer* pointer = nullptr;

@@ -12,8 +12,8 @@ const QString kSoundOn = QStringLiteral("Sound On");
 
 } // namespace
 
-AlertSound::AlertSound(MediaService& media, ShortPathService& shortPath, MessageBoxes& messages)
-    : media_(media), shortPath_(shortPath), messages_(messages) {}
+AlertSound::AlertSound(SoundOutput& sound, ShortPathService& shortPath, MessageBoxes& messages)
+    : sound_(sound), shortPath_(shortPath), messages_(messages) {}
 
 AlertSound::~AlertSound() {
     delete form3_.data();
@@ -40,5 +40,5 @@ Form3* AlertSound::form3() const {
 }
 
 void AlertSound::play() {
-    PlayWave(media_, sWaveFile);
+    PlayWave(sound_, sWaveFile);
 }

@@ -4,18 +4,18 @@
 #include <QString>
 
 class Form3;
-class MediaService;
 class MessageBoxes;
 class QPushButton;
 class QWidget;
 class ShortPathService;
+class SoundOutput;
 
 // The alert sound: the wave file the user chose, the chooser (Form3) that
 // chooses it, and its playing at a real update. The choice lives only for
 // the run.
 class AlertSound {
 public:
-    AlertSound(MediaService& media, ShortPathService& shortPath, MessageBoxes& messages);
+    AlertSound(SoundOutput& sound, ShortPathService& shortPath, MessageBoxes& messages);
     ~AlertSound(); // the chooser goes with it
     AlertSound(const AlertSound&) = delete;
     AlertSound& operator=(const AlertSound&) = delete;
@@ -33,12 +33,11 @@ public:
 
     Form3* form3() const;
 
-    // Empty until the chooser's OK succeeds, then the path the media service
-    // plays.
+    // Empty until the chooser's OK succeeds, then the path of the sound.
     QString sWaveFile;
 
 private:
-    MediaService& media_;
+    SoundOutput& sound_;
     ShortPathService& shortPath_;
     MessageBoxes& messages_;
     QPointer<Form3> form3_;

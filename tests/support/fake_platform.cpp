@@ -91,7 +91,7 @@ Platform FakePlatform::platform() {
     Platform p;
     p.reader = readerOverride ? readerOverride : &reader;
     p.browser = &browser;
-    p.media = &media;
+    p.sound = &sound;
     p.shortPath = &shortPath;
     p.messages = &messages;
     p.pointer = &pointer;

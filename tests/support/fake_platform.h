@@ -40,13 +40,10 @@ private:
     std::unique_ptr<QWidget> widget_;
 };
 
-class FakeMedia : public MediaService {
+class FakeSound : public SoundOutput {
 public:
-    int mciSendString(const QByteArray& command) override {
-        commands.append(command);
-        return 0;
-    }
-    QList<QByteArray> commands;
+    void play(const QString& path) override { played.append(path); }
+    QStringList played;
 };
 
 // Answers with the absolute path of an existing file or folder, like a file
@@ -135,7 +132,7 @@ public:
     QTemporaryDir dir;
     FakePageReader reader;
     FakeBrowser browser;
-    FakeMedia media;
+    FakeSound sound;
     FakeShortPath shortPath;
     FakeMessageBoxes messages;
     FakeBusyPointer pointer;

@@ -8,7 +8,6 @@
 #include "platform/desktop/qt_event_pump.h"
 #include "platform/desktop/qt_message_boxes.h"
 #include "platform/desktop/qt_program_info.h"
-#include "platform/desktop/qt_short_path_service.h"
 #include "platform/desktop/qt_window_alerts.h"
 #include "platform/desktop/qt_window_frames.h"
 #include "platform/internet/curl_internet.h"
@@ -18,7 +17,6 @@ struct QtPlatform::Services {
     CurlInternet internet;
     QtWebBrowser browser{startPagePath(program)}; // Home is the start page
     QtSoundOutput sound;
-    QtShortPathService shortPath;
     QtMessageBoxes messages;
     QtBusyPointer pointer;
     QtEventPump events;
@@ -31,7 +29,6 @@ QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
     platform_.internet = &s.internet;
     platform_.browser = &s.browser;
     platform_.sound = &s.sound;
-    platform_.shortPath = &s.shortPath;
     platform_.messages = &s.messages;
     platform_.pointer = &s.pointer;
     platform_.events = &s.events;

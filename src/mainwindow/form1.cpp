@@ -21,7 +21,7 @@ Form1::Form1(const Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform),
       monitor_(*this, {*platform.reader, *platform.pointer, *platform.program, *platform.messages,
                        *platform.browser, *platform.alerts, platform.random}),
-      sound_(*platform.sound, *platform.shortPath, *platform.messages) {
+      sound_(*platform.sound, *platform.messages) {
     exposeWindowToAssistiveTools("Form1");
     setObjectName(QStringLiteral("Form1"));
     monitor_.setParent(this);

@@ -4,7 +4,6 @@
 #include "platform/message_boxes.h"
 #include "platform/page_reader.h"
 #include "platform/program_info.h"
-#include "platform/short_path_service.h"
 #include "platform/sound_output.h"
 #include "platform/web_browser.h"
 #include "platform/window_alerts.h"
@@ -20,7 +19,6 @@ struct Platform {
     PageReader* reader = nullptr;
     WebBrowser* browser = nullptr;
     SoundOutput* sound = nullptr;
-    ShortPathService* shortPath = nullptr;
     MessageBoxes* messages = nullptr;
     BusyPointer* pointer = nullptr;
     ProgramInfo* program = nullptr;

@@ -12,8 +12,8 @@ const QString kSoundOn = QStringLiteral("Sound On");
 
 } // namespace
 
-AlertSound::AlertSound(SoundOutput& sound, ShortPathService& shortPath, MessageBoxes& messages)
-    : sound_(sound), shortPath_(shortPath), messages_(messages) {}
+AlertSound::AlertSound(SoundOutput& sound, MessageBoxes& messages)
+    : sound_(sound), messages_(messages) {}
 
 AlertSound::~AlertSound() {
     delete form3_.data();
@@ -21,8 +21,11 @@ AlertSound::~AlertSound() {
 
 void AlertSound::buttonPressed(QPushButton& button, QWidget* window) {
     if (sWaveFile.isEmpty()) {
-        if (!form3_)
-            form3_ = new Form3(shortPath_, messages_, sWaveFile, window);
+        if (!form3_) {
+            form3_ = new Form3(messages_, window);
+            QObject::connect(form3_, &Form3::fileChosen, form3_,
+                             [this](const QString& path) { sWaveFile = path; });
+        }
         form3_->show();
         form3_->raise();
         form3_->activateWindow();

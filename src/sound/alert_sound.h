@@ -7,7 +7,6 @@ class Form3;
 class MessageBoxes;
 class QPushButton;
 class QWidget;
-class ShortPathService;
 class SoundOutput;
 
 // The alert sound: the wave file the user chose, the chooser (Form3) that
@@ -15,7 +14,7 @@ class SoundOutput;
 // the run.
 class AlertSound {
 public:
-    AlertSound(SoundOutput& sound, ShortPathService& shortPath, MessageBoxes& messages);
+    AlertSound(SoundOutput& sound, MessageBoxes& messages);
     ~AlertSound(); // the chooser goes with it
     AlertSound(const AlertSound&) = delete;
     AlertSound& operator=(const AlertSound&) = delete;
@@ -38,7 +37,6 @@ public:
 
 private:
     SoundOutput& sound_;
-    ShortPathService& shortPath_;
     MessageBoxes& messages_;
     QPointer<Form3> form3_;
 };

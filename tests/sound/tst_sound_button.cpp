@@ -1,6 +1,5 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "platform/desktop/qt_short_path_service.h"
 #include "sound/alert_sound.h"
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
@@ -26,7 +25,6 @@ private slots:
 private:
     std::unique_ptr<FakePlatform> fake_;
     std::unique_ptr<Form1> form_;
-    QtShortPathService shortPath_;
     QString oldCurrent_;
     QString root_;
 };
@@ -40,9 +38,7 @@ void TestSoundButton::init() {
     wav.close();
     oldCurrent_ = QDir::currentPath();
     QVERIFY(QDir::setCurrent(root_));
-    Platform platform = fake_->platform();
-    platform.shortPath = &shortPath_; // folders are refused, as on the real machine
-    form_ = std::make_unique<Form1>(platform);
+    form_ = std::make_unique<Form1>(fake_->platform());
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
 }

@@ -46,15 +46,6 @@ public:
     QStringList played;
 };
 
-// Answers with the absolute path of an existing file or folder, like a file
-// system without short names; fails for anything else.
-class FakeShortPath : public ShortPathService {
-public:
-    std::uint32_t GetShortPathName(const QByteArray& longPath, char* buffer,
-                                   std::uint32_t length) override;
-    QList<QByteArray> asked;
-};
-
 class FakeMessageBoxes : public MessageBoxes {
 public:
     void show(const QString& prompt, const QString& title) override {
@@ -133,7 +124,6 @@ public:
     FakePageReader reader;
     FakeBrowser browser;
     FakeSound sound;
-    FakeShortPath shortPath;
     FakeMessageBoxes messages;
     FakeBusyPointer pointer;
     FakeProgram program;

@@ -31,7 +31,7 @@ void Form1::fallBackToSingleUrlMode() {
 }
 
 bool Form1::soundWanted() const {
-    return Check1->isChecked() && !AlertSound::switchedOff(*Command2);
+    return Check1->isChecked() && !sound_.muted();
 }
 
 void Form1::playSound() {

@@ -35,6 +35,7 @@ private slots:
         Form1 f(fp.platform());
         QCOMPARE(itemsOf(f.Combo2),
                  (QStringList{"http://a/", "", "  b  ", QStringLiteral("c\u00E9")}));
+        QCOMPARE(f.randomListEditor().entries(), itemsOf(f.Combo2));
         QCOMPARE(f.Combo2->currentIndex(), -1);
         QCOMPARE(f.Combo2->currentText(), QString());
         QVERIFY(fp.messages.shown.isEmpty());
@@ -68,6 +69,20 @@ private slots:
         QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", "b", "a", "b"}));
         QCOMPARE(f.Combo2->currentIndex(), 1);
         QCOMPARE(f.Combo2->currentText(), QStringLiteral("b"));
+    }
+
+    void combo2ShowsTheOneLiveList() {
+        // What the combo box holds is what the monitor reads, whichever side
+        // changes it.
+        FakePlatform fp;
+        writeList(fp.dir.path(), "a\r\n");
+        Form1 f(fp.platform());
+        f.Combo2->addItem(QStringLiteral("b"));
+        QCOMPARE(f.randomListEditor().entries(), (QStringList{"a", "b"}));
+        f.Combo2->clear();
+        QVERIFY(f.randomListEditor().entries().isEmpty());
+        f.randomListEditor().LoadRandomList();
+        QCOMPARE(itemsOf(f.Combo2), QStringList{"a"});
     }
 
     void combo2NeverHoldsMoreThanTheLimit() {

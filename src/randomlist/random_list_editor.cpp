@@ -3,6 +3,7 @@
 #include "platform/message_boxes.h"
 #include "platform/program_info.h"
 #include "randomlist/entry_views.h"
+#include "randomlist/randomlist_log.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -60,8 +61,9 @@ void RandomListEditor::open() {
             live->setCurrentIndex(count - 1);
             live->setEditText(live->itemText(count - 1));
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // The editor opens with what was copied.
+        qCWarning(lcRandomList) << "the editor opens without the whole list:" << e.what();
     }
     controls_.frame->show();
     if (unloadedEntries_.exist() && !unloadedEntriesTold_) {
@@ -93,11 +95,13 @@ void RandomListEditor::save() {
         messages_.show(QStringLiteral("Saved...and updated in main"),
                        QStringLiteral("Edit Random-list"));
     } catch (const SaveRandomListError& e) {
+        qCWarning(lcRandomList) << "the list was not saved:" << e.what();
         QString prompt = QStringLiteral("Try again!");
         if (!e.reason().isEmpty())
             prompt += QStringLiteral("\n\n") + e.reason();
         messages_.show(prompt, QStringLiteral("Error saving.."));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCWarning(lcRandomList) << "the list was not saved:" << e.what();
         messages_.show(QStringLiteral("Try again!"), QStringLiteral("Error saving.."));
     }
 }

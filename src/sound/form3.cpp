@@ -83,7 +83,8 @@ void Form3::createControls() {
     Drive1->selectDriveOf(current);
     try {
         Dir1->setPath(current);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCInfo(lcSound) << "the chooser starts at the root:" << current << e.what();
         Dir1->setPath(QDir::rootPath());
     }
     File1->setPath(Dir1->Path());
@@ -102,10 +103,11 @@ void Form3::wireEvents() {
 
 void Form3::Drive1_Change() {
     // A drive that cannot be read is ignored: the folder list stays put.
+    const QString drive = Drive1->Drive();
     try {
-        const QString drive = Drive1->Drive();
         Dir1->setPath(driveFolders_.value(drive, drive));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCInfo(lcSound) << "the drive cannot be read:" << drive << e.what();
     }
 }
 

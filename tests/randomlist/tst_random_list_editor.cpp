@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStringListModel>
@@ -352,6 +353,7 @@ private slots:
             fp_->program.folder_ = listPath() + QStringLiteral("/not-a-folder");
         {
             FileSizeLimit diskFull(how == QLatin1String("disk full") ? 64 : RLIM_INFINITY);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("not saved")));
             QTest::mouseClick(f.Command5, Qt::LeftButton);
         }
         QCOMPARE(fp_->messages.shown.size(), 1);

@@ -39,11 +39,7 @@ void Form1::playSound() {
 }
 
 QStringList Form1::randomList() const {
-    QStringList entries;
-    entries.reserve(Combo2->count());
-    for (int i = 0; i < Combo2->count(); ++i)
-        entries.append(Combo2->itemText(i));
-    return entries;
+    return editor_->entries();
 }
 
 void Form1::showRandomPick(int index) {

@@ -1,13 +1,12 @@
 #include "qt_platform.h"
 
 #include "mainwindow/start_page.h"
-#include "platform/audio/qt_media_service.h"
+#include "platform/audio/qt_sound_output.h"
 #include "platform/browser/qt_web_browser.h"
 #include "platform/desktop/clock_seeded_random.h"
 #include "platform/desktop/qt_busy_pointer.h"
 #include "platform/desktop/qt_message_boxes.h"
 #include "platform/desktop/qt_program_info.h"
-#include "platform/desktop/qt_short_path_service.h"
 #include "platform/desktop/qt_window_alerts.h"
 #include "platform/desktop/qt_window_frames.h"
 #include "platform/internet/curl_page_reader.h"
@@ -16,8 +15,7 @@ struct QtPlatform::Services {
     QtProgramInfo program;
     CurlPageReader reader;
     QtWebBrowser browser{startPagePath(program)}; // Home is the start page
-    QtMediaService media;
-    QtShortPathService shortPath;
+    QtSoundOutput sound;
     QtMessageBoxes messages;
     QtBusyPointer pointer;
     QtWindowFrames frames;
@@ -28,8 +26,7 @@ QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
     Services& s = *services_;
     platform_.reader = &s.reader;
     platform_.browser = &s.browser;
-    platform_.media = &s.media;
-    platform_.shortPath = &s.shortPath;
+    platform_.sound = &s.sound;
     platform_.messages = &s.messages;
     platform_.pointer = &s.pointer;
     platform_.program = &s.program;

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 
 #include <limits>
 #include <memory>
@@ -94,11 +94,12 @@ void runEditor(const QString& suffix, const QByteArray& listFile, const QString&
     out("load", rig.startMs);
     out("open", rig.timed([&] { f.Command4_Click(); }));
     out("reopen", rig.timed([&] { f.Command4_Click(); }));
-    f.List1->setCurrentRow(f.List1->count() / 2);
+    QAbstractItemModel* list = f.List1->model();
+    f.List1->setCurrentIndex(list->index(list->rowCount() / 2, 0));
     out("remove", rig.timed([&] { f.Command8_Click(); }));
     f.Text2->setText(added);
     out("add", rig.timed([&] { f.Command7_Click(); }));
-    const qsizetype kept = f.List1->count();
+    const qsizetype kept = list->rowCount();
     out("save", rig.timed([&] { f.Command5_Click(); }));
     // The last entry: the one added.
     rig.fakes().draws.assign({0.0, 0.999});

@@ -23,7 +23,7 @@ Form1::Form1(const Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform),
       monitor_(*this, {*platform.reader, *platform.pointer, *platform.program, *platform.messages,
                        *platform.browser, *platform.alerts, platform.random, platform.now}),
-      sound_(*platform.media, *platform.shortPath, *platform.messages) {
+      sound_(*platform.sound, *platform.messages) {
     exposeWindowToAssistiveTools("Form1");
     setObjectName(QStringLiteral("Form1"));
     monitor_.setParent(this);
@@ -44,6 +44,7 @@ Form1::~Form1() {
 void Form1::wireEvents() {
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(&sound_, &AlertSound::captionChanged, Command2, &QPushButton::setText);
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
     connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });

@@ -21,6 +21,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -63,7 +64,7 @@ public:
     QPushButton* Command7 = nullptr;
     QPushButton* Command6 = nullptr;
     QPushButton* Command5 = nullptr;
-    QListWidget* List1 = nullptr;
+    QListView* List1 = nullptr;
     QPushButton* Command4 = nullptr;
     QRadioButton* Option1 = nullptr;
     QComboBox* Combo2 = nullptr;

@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -36,10 +37,10 @@ enum class Shown { Yes, Never };
 enum class Font { Window, Heading, Large };
 
 // The member a control is kept in; its type is the kind of control made.
-using Member = std::variant<QPlainTextEdit * Form1::*, QListWidget * Form1::*, QGroupBox * Form1::*,
-                            QPushButton * Form1::*, QLineEdit * Form1::*, QRadioButton * Form1::*,
-                            QComboBox * Form1::*, QWidget * Form1::*, QLabel * Form1::*,
-                            QToolBar * Form1::*, QCheckBox * Form1::*>;
+using Member = std::variant<QPlainTextEdit * Form1::*, QListWidget * Form1::*, QListView * Form1::*,
+                            QGroupBox * Form1::*, QPushButton * Form1::*, QLineEdit * Form1::*,
+                            QRadioButton * Form1::*, QComboBox * Form1::*, QWidget * Form1::*,
+                            QLabel * Form1::*, QToolBar * Form1::*, QCheckBox * Form1::*>;
 
 // One control as it is created: where it lies, in twips, and its tab index.
 struct Control {

@@ -32,7 +32,7 @@ void Form1::enableSingleUrlControls(bool enabled) {
 }
 
 void Form1::Command2_Click() {
-    sound_.buttonPressed(*Command2, this);
+    sound_.buttonPressed(this);
 }
 
 void Form1::Command4_Click() {

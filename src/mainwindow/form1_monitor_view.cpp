@@ -31,7 +31,7 @@ void Form1::fallBackToSingleUrlMode() {
 }
 
 bool Form1::soundWanted() const {
-    return Check1->isChecked() && !AlertSound::switchedOff(*Command2);
+    return Check1->isChecked() && !sound_.muted();
 }
 
 void Form1::playSound() {
@@ -39,11 +39,7 @@ void Form1::playSound() {
 }
 
 QStringList Form1::randomList() const {
-    QStringList entries;
-    entries.reserve(Combo2->count());
-    for (int i = 0; i < Combo2->count(); ++i)
-        entries.append(Combo2->itemText(i));
-    return entries;
+    return editor_->entries();
 }
 
 void Form1::showRandomPick(int index) {

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "platform/busy_pointer.h"
-#include "platform/media_service.h"
 #include "platform/message_boxes.h"
 #include "platform/page_reader.h"
 #include "platform/program_info.h"
-#include "platform/short_path_service.h"
+#include "platform/sound_output.h"
 #include "platform/web_browser.h"
 #include "platform/window_alerts.h"
 #include "platform/window_frames.h"
@@ -21,8 +20,7 @@
 struct Platform {
     PageReader* reader = nullptr;
     WebBrowser* browser = nullptr;
-    MediaService* media = nullptr;
-    ShortPathService* shortPath = nullptr;
+    SoundOutput* sound = nullptr;
     MessageBoxes* messages = nullptr;
     BusyPointer* pointer = nullptr;
     ProgramInfo* program = nullptr;

@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QListView>
-#include <QListWidget>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -51,7 +50,9 @@ protected:
 
 } // namespace
 
-void prepareRandomListViews(QListWidget* list, QComboBox* combo) {
+void prepareRandomListViews(QListView* list, QComboBox* combo) {
+    // The models would let a double click edit an entry.
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setItemDelegate(new EntryDelegate(list));
     list->setUniformItemSizes(true);
     combo->setItemDelegate(new EntryDelegate(combo));

@@ -3,12 +3,13 @@
 #include "platform/message_boxes.h"
 #include "platform/program_info.h"
 #include "randomlist/entry_views.h"
+#include "randomlist/randomlist_log.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 
 #include <exception>
 
@@ -17,19 +18,13 @@ namespace {
 // Longer texts are emptied from the entry box without an undo step (see add).
 constexpr qsizetype kUndoableLength = 100000;
 
-QStringList entriesOf(const QListWidget* list) {
-    QStringList entries;
-    entries.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        entries.append(list->item(i)->text());
-    return entries;
-}
-
 } // namespace
 
 RandomListEditor::RandomListEditor(const RandomListControls& controls, MessageBoxes& messages,
                                    const ProgramInfo& program)
     : controls_(controls), messages_(messages), place_(program.folder()) {
+    controls_.list->setModel(&working_);
+    controls_.liveList->setModel(&live_);
     prepareRandomListViews(controls_.list, controls_.liveList);
 }
 
@@ -39,41 +34,36 @@ QString RandomListEditor::listPath() const {
 
 void RandomListEditor::LoadRandomList() {
     QComboBox* live = controls_.liveList;
-    const qsizetype room = kMaxRandomListEntries - live->count();
+    const qsizetype room = kMaxRandomListEntries - live_.rowCount();
     if (room <= 0)
         return;
     RandomListContents contents = readRandomListFile(listPath(), room);
     unloadedEntries_ = contents.unloaded;
     if (contents.entries.isEmpty())
         return;
-    // Appending to an empty combo box selects its first item; the list is
-    // only filled here, the user (or the monitor) chooses.
+    // A new list makes the combo box choose its first item; the list is only
+    // filled here, the user (or the monitor) chooses.
     const int index = live->currentIndex();
     const QString text = live->currentText();
-    live->addItems(contents.entries);
+    live_.setStringList(live_.stringList() + contents.entries);
     live->setCurrentIndex(index);
     live->setEditText(text);
 }
 
 void RandomListEditor::open() {
-    QListWidget* list = controls_.list;
     QComboBox* live = controls_.liveList;
-    list->clear();
     try {
-        const int count = live->count();
-        QStringList entries;
-        entries.reserve(count);
-        for (int i = 0; i < count; ++i)
-            entries.append(live->itemText(i));
-        list->addItems(entries);
+        working_.setStringList(live_.stringList());
         // The live list ends showing its last item, as a copy through the
         // selection leaves it, with one selection instead of one for each item.
+        const int count = live_.rowCount();
         if (count > 0) {
             live->setCurrentIndex(count - 1);
-            live->setEditText(entries.last());
+            live->setEditText(live->itemText(count - 1));
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // The editor opens with what was copied.
+        qCWarning(lcRandomList) << "the editor opens without the whole list:" << e.what();
     }
     controls_.frame->show();
     if (unloadedEntries_.exist() && !unloadedEntriesTold_) {
@@ -88,38 +78,37 @@ void RandomListEditor::open() {
 }
 
 void RandomListEditor::save() {
-    QListWidget* list = controls_.list;
     QComboBox* live = controls_.liveList;
-    if (list->count() == 0)
+    if (working_.rowCount() == 0)
         return; // an empty random list cannot be saved
     try {
-        const QStringList entries = entriesOf(list);
+        const QStringList entries = working_.stringList();
         place_.prepareForSave();
         const QStringList stored = SaveRandomList(listPath(), entries, unloadedEntries_);
         // The live list holds what the file holds, so this run and the next
         // draw the same texts; a converted entry leads to the same address.
-        for (qsizetype i = 0; i < stored.size(); ++i)
-            if (stored.at(i) != entries.at(i))
-                list->item(static_cast<int>(i))->setText(stored.at(i));
-        live->clear();
-        live->addItems(stored);
+        if (stored != entries)
+            working_.setStringList(stored);
+        live_.setStringList(stored);
         live->setCurrentIndex(-1);
         live->setEditText(QString());
         controls_.frame->hide();
         messages_.show(QStringLiteral("Saved...and updated in main"),
                        QStringLiteral("Edit Random-list"));
     } catch (const SaveRandomListError& e) {
+        qCWarning(lcRandomList) << "the list was not saved:" << e.what();
         QString prompt = QStringLiteral("Try again!");
         if (!e.reason().isEmpty())
             prompt += QStringLiteral("\n\n") + e.reason();
         messages_.show(prompt, QStringLiteral("Error saving.."));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCWarning(lcRandomList) << "the list was not saved:" << e.what();
         messages_.show(QStringLiteral("Try again!"), QStringLiteral("Error saving.."));
     }
 }
 
 void RandomListEditor::cancel() {
-    controls_.list->clear();
+    working_.setStringList({});
     controls_.frame->hide();
 }
 
@@ -130,9 +119,11 @@ void RandomListEditor::add() {
         return;
     // A full list keeps the text in the box rather than lose an entry on the
     // next start.
-    if (controls_.list->count() >= kMaxRandomListEntries)
+    const int row = working_.rowCount();
+    if (row >= kMaxRandomListEntries)
         return;
-    controls_.list->addItem(text);
+    working_.insertRows(row, 1);
+    working_.setData(working_.index(row), text);
     // Clearing keeps an undo step for each character, which for a pasted
     // text of megabytes takes seconds and gigabytes; such a text is emptied
     // without one.
@@ -143,17 +134,17 @@ void RandomListEditor::add() {
 }
 
 void RandomListEditor::removeSelected() {
-    QListWidget* list = controls_.list;
-    const QList<QListWidgetItem*> selected = list->selectedItems();
+    QItemSelectionModel* selection = controls_.list->selectionModel();
+    const QModelIndexList selected = selection->selectedRows();
     if (selected.isEmpty())
         return;
-    delete list->takeItem(list->row(selected.first()));
+    working_.removeRows(selected.first().row(), 1);
     // Nothing stays selected, so each press removes at most one entry.
-    list->selectionModel()->clear();
+    selection->clear();
 }
 
 void RandomListEditor::clear() {
-    controls_.list->clear();
+    working_.setStringList({});
 }
 
 void RandomListEditor::entryKeyDown(int KeyCode) {

@@ -1,5 +1,7 @@
 #include "randomlist/random_list_file.h"
 
+#include "randomlist/randomlist_log.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -142,15 +144,23 @@ QString randomListPath(const QString& programFolder) {
 RandomListContents readRandomListFile(const QString& path, qsizetype limit) {
     RandomListContents contents;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        // No file yet is no failure: the list starts empty.
+        if (file.exists())
+            qCWarning(lcRandomList)
+                << "the list file cannot be read:" << path << file.errorString();
         return contents;
+    }
     LineSplitter splitter(contents.entries, limit);
     QByteArray chunk(kChunkSize, Qt::Uninitialized);
     bool wanted = true;
     while (wanted) {
         const qint64 n = file.read(chunk.data(), kChunkSize);
-        if (n < 0)
-            break; // a failed read ends the list where it got to
+        if (n < 0) { // a failed read ends the list where it got to
+            qCWarning(lcRandomList)
+                << "the list file was read only in part:" << path << file.errorString();
+            break;
+        }
         if (n == 0) {
             splitter.finish();
             break;

@@ -1,19 +1,13 @@
 #include "randomlist/random_list_place.h"
 
 #include "randomlist/random_list_file.h"
+#include "randomlist/randomlist_log.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include <unistd.h>
-
-namespace {
-
-Q_LOGGING_CATEGORY(lcPlace, "vigilo.randomlist")
-
-} // namespace
 
 bool isSystemFolder(const QString& folder) {
     const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(folder));
@@ -41,7 +35,7 @@ RandomListPlace::RandomListPlace(const QString& programFolder)
         return;
     }
     path_ = randomListPath(userConfigFolder() + QStringLiteral("/vigilo"));
-    qCInfo(lcPlace,
+    qCInfo(lcRandomList,
            "The program's folder %s is not its own to write; the random list is kept "
            "in %s",
            qUtf8Printable(programFolder), qUtf8Printable(path_));
@@ -52,5 +46,5 @@ void RandomListPlace::prepareForSave() const {
         return;
     const QString folder = QFileInfo(path_).absolutePath();
     if (!QDir().mkpath(folder))
-        qCWarning(lcPlace, "Cannot make the folder %s for the random list", qUtf8Printable(folder));
+        qCWarning(lcRandomList, "Cannot make the folder %s for the random list", qUtf8Printable(folder));
 }

@@ -3,36 +3,39 @@
 #include "sound/form3.h"
 #include "sound/play_wave.h"
 
-#include <QPushButton>
-
-namespace {
-
-const QString kSoundOff = QStringLiteral("Sound Off");
-const QString kSoundOn = QStringLiteral("Sound On");
-
-} // namespace
-
-AlertSound::AlertSound(MediaService& media, ShortPathService& shortPath, MessageBoxes& messages)
-    : media_(media), shortPath_(shortPath), messages_(messages) {}
+AlertSound::AlertSound(SoundOutput& sound, MessageBoxes& messages)
+    : sound_(sound), messages_(messages) {}
 
 AlertSound::~AlertSound() {
     delete form3_.data();
 }
 
-void AlertSound::buttonPressed(QPushButton& button, QWidget* window) {
+void AlertSound::buttonPressed(QWidget* window) {
     if (sWaveFile.isEmpty()) {
-        if (!form3_)
-            form3_ = new Form3(shortPath_, messages_, sWaveFile, window);
+        if (!form3_) {
+            form3_ = new Form3(messages_, window);
+            connect(form3_, &Form3::fileChosen, this,
+                    [this](const QString& path) { sWaveFile = path; });
+        }
         form3_->show();
         form3_->raise();
         form3_->activateWindow();
         return;
     }
-    button.setText(switchedOff(button) ? kSoundOn : kSoundOff);
+    switch_ = muted() ? Switch::On : Switch::Off;
+    emit captionChanged(caption());
 }
 
-bool AlertSound::switchedOff(const QPushButton& button) {
-    return button.text() == kSoundOff;
+QString AlertSound::caption() const {
+    switch (switch_) {
+    case Switch::NotYet:
+        return QStringLiteral("select wav");
+    case Switch::Off:
+        return QStringLiteral("Sound Off");
+    case Switch::On:
+        return QStringLiteral("Sound On");
+    }
+    return {};
 }
 
 Form3* AlertSound::form3() const {
@@ -40,5 +43,5 @@ Form3* AlertSound::form3() const {
 }
 
 void AlertSound::play() {
-    PlayWave(media_, sWaveFile);
+    PlayWave(sound_, sWaveFile);
 }

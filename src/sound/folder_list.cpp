@@ -1,5 +1,7 @@
 #include "sound/folder_list.h"
 
+#include "sound/sound_log.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
@@ -13,6 +15,7 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
             setPath(item->data(PathRole).toString());
         } catch (const std::exception&) {
             // An unreadable folder: stay where we are.
+            qCInfo(lcSound) << "the folder cannot be read:" << item->data(PathRole).toString();
         }
     });
 }

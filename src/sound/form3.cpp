@@ -1,14 +1,15 @@
 #include "sound/form3.h"
 
 #include "platform/message_boxes.h"
-#include "platform/short_path_service.h"
 #include "sound/drive_list.h"
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
+#include "sound/sound_log.h"
 #include "widgets/accessible_windows.h"
 #include "widgets/twips.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -21,7 +22,6 @@ namespace {
 
 constexpr float kClientWidth = 4455;
 constexpr float kClientHeight = 5340;
-constexpr std::uint32_t kBufferLength = 1000;
 
 template <typename T>
 T* make(QWidget* parent, const char* name, float l, float t, float w, float h) {
@@ -33,9 +33,7 @@ T* make(QWidget* parent, const char* name, float l, float t, float w, float h) {
 
 } // namespace
 
-Form3::Form3(ShortPathService& shortPath, MessageBoxes& messages, QString& waveFile,
-             QWidget* parent)
-    : QWidget(parent), shortPath_(shortPath), messages_(messages), waveFile_(waveFile) {
+Form3::Form3(MessageBoxes& messages, QWidget* parent) : QWidget(parent), messages_(messages) {
     exposeWindowToAssistiveTools("Form3");
     setObjectName(QStringLiteral("Form3"));
     // A window of its own even with a parent: a fixed tool window that only
@@ -85,7 +83,8 @@ void Form3::createControls() {
     Drive1->selectDriveOf(current);
     try {
         Dir1->setPath(current);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCInfo(lcSound) << "the chooser starts at the root:" << current << e.what();
         Dir1->setPath(QDir::rootPath());
     }
     File1->setPath(Dir1->Path());
@@ -104,10 +103,11 @@ void Form3::wireEvents() {
 
 void Form3::Drive1_Change() {
     // A drive that cannot be read is ignored: the folder list stays put.
+    const QString drive = Drive1->Drive();
     try {
-        const QString drive = Drive1->Drive();
         Dir1->setPath(driveFolders_.value(drive, drive));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCInfo(lcSound) << "the drive cannot be read:" << drive << e.what();
     }
 }
 
@@ -117,31 +117,20 @@ void Form3::Dir1_Change() {
 }
 
 void Form3::Command1_Click() {
-    try {
-        // The root already ends in a separator; doubling it would make a
-        // different (or no) path on this platform.
-        QString folder = Dir1->Path();
-        if (!folder.endsWith(QLatin1Char('/')))
-            folder += QLatin1Char('/');
-        const QString longPath = QDir::toNativeSeparators(folder + File1->FileName());
-        const QByteArray longBytes = longPath.toLatin1();
-        // Outside the code page a character turns into '?', which could name
-        // another file: such a path cannot be chosen.
-        if (QString::fromLatin1(longBytes) != longPath)
-            throw std::runtime_error("path outside the code page");
-
-        QByteArray buffer(kBufferLength, ' ');
-        shortPath_.GetShortPathName(longBytes, buffer.data(), kBufferLength);
-        // The result is the text up to the NUL the service wrote; no NUL
-        // means it wrote nothing, and an empty path names no file.
-        const qsizetype end = buffer.indexOf('\0');
-        if (end <= 0)
-            throw std::runtime_error("no short path");
-        waveFile_ = QString::fromLatin1(buffer.left(end));
-        hide();
-    } catch (const std::exception&) {
+    // The root already ends in a separator.
+    QString folder = Dir1->Path();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    const QString name = File1->FileName();
+    const QString path = folder + name;
+    // The file may have gone since the list was filled.
+    if (name.isEmpty() || !QFileInfo(path).isFile()) {
+        qCInfo(lcSound) << "no wave file chosen:" << path;
         messages_.show(QStringLiteral("You must select a file !"), QStringLiteral("Hey.."));
+        return;
     }
+    emit fileChosen(path);
+    hide();
 }
 
 void Form3::Command2_Click() {

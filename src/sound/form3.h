@@ -10,17 +10,14 @@ class FolderList;
 class MessageBoxes;
 class QLabel;
 class QPushButton;
-class ShortPathService;
 
 // The wave file chooser: a small tool window browsing drives, folders and
-// wave files. OK stores the chosen file's path in the wave path it was given
-// and hides; the window is only ever hidden, so it keeps its place and
-// selections.
+// wave files. OK hands on the chosen file's path and hides; the window is
+// only ever hidden, so it keeps its place and selections.
 class Form3 : public QWidget {
     Q_OBJECT
 public:
-    Form3(ShortPathService& shortPath, MessageBoxes& messages, QString& waveFile,
-          QWidget* parent = nullptr);
+    explicit Form3(MessageBoxes& messages, QWidget* parent = nullptr);
 
     DriveList* Drive1 = nullptr;
     FolderList* Dir1 = nullptr;
@@ -34,6 +31,11 @@ public:
     void Command1_Click(); // OK
     void Command2_Click(); // Cancel
 
+signals:
+    // OK with an existing file selected: its full path, as the file system
+    // names it.
+    void fileChosen(const QString& path);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -41,9 +43,7 @@ private:
     void createControls();
     void wireEvents();
 
-    ShortPathService& shortPath_;
     MessageBoxes& messages_;
-    QString& waveFile_;
     bool placed_ = false;
     // The folder last in view on each drive, like a per-drive current folder.
     QHash<QString, QString> driveFolders_;

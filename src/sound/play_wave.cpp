@@ -1,17 +1,16 @@
 #include "sound/play_wave.h"
 
-#include "platform/media_service.h"
+#include "platform/sound_output.h"
+#include "sound/sound_log.h"
 
-#include <QByteArray>
+#include <exception>
 
-void PlayWave(MediaService& media, const QString& path) {
+void PlayWave(SoundOutput& sound, const QString& path) {
     try {
-        const QByteArray bytes = path.toLatin1();
-        // A character outside the code page would turn into '?' and could name
-        // some other file; such a path cannot be played, so stay silent.
-        if (QString::fromLatin1(bytes) != path)
-            return;
-        media.mciSendString(QByteArrayLiteral("play ") + bytes);
+        sound.play(path);
+    } catch (const std::exception& e) {
+        qCWarning(lcSound) << "the alert stays silent:" << e.what();
     } catch (...) {
+        qCWarning(lcSound) << "the alert stays silent: the sound output failed";
     }
 }

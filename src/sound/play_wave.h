@@ -2,8 +2,8 @@
 
 #include <QString>
 
-class MediaService;
+class SoundOutput;
 
 // Starts playing the wave file at `path` and returns at once. Never reports or
 // lets anything escape: a missing sound must not disturb the monitor.
-void PlayWave(MediaService& media, const QString& path);
+void PlayWave(SoundOutput& sound, const QString& path);

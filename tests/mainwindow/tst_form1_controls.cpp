@@ -155,8 +155,7 @@ private slots:
             false, 27);
         row("Command5", "QPushButton", frame, "Save", "save the list", 120, 5760, 1215, 375, false,
             26);
-        row("List1", "QListWidget", frame, none, "Random url-list", 120, 360, 9375, 5325, false,
-            25);
+        row("List1", "QListView", frame, none, "Random url-list", 120, 360, 9375, 5325, false, 25);
         row("Command4", "QPushButton", onForm, "<< Edit      ", none, 6960, 3000, 975, 345, false,
             22);
         row("Option1", "QRadioButton", onForm, "---->", none, 260, 2280, 600, 255, false, 20);

@@ -7,7 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -74,7 +74,7 @@ private slots:
 
         QTest::keyClick(focused(), Qt::Key_Escape);
         QVERIFY(form->Frame1->isHidden());
-        QCOMPARE(form->List1->count(), 0);
+        QCOMPARE(form->List1->model()->rowCount(), 0);
         QCOMPARE(focused(), form->Command4);
         QTest::keyClick(focused(), Qt::Key_Tab); // closed: Tab leaves the frame alone
         QVERIFY(!form->Frame1->isAncestorOf(focused()));

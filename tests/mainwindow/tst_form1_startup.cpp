@@ -11,7 +11,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolBar>
@@ -166,20 +166,21 @@ private slots:
         QVERIFY(form.Frame1->isVisible());
         form.Text2->setText(QStringLiteral("one"));
         QTest::mouseClick(form.Command7, Qt::LeftButton);
-        QCOMPARE(form.List1->count(), 1);
+        QAbstractItemModel* list = form.List1->model();
+        QCOMPARE(list->rowCount(), 1);
         form.Text2->setText(QStringLiteral("two"));
         QTest::keyClick(form.Text2, Qt::Key_Return);
-        QCOMPARE(form.List1->count(), 2);
-        form.List1->setCurrentRow(0);
+        QCOMPARE(list->rowCount(), 2);
+        form.List1->setCurrentIndex(list->index(0, 0));
         QTest::mouseClick(form.Command8, Qt::LeftButton);
-        QCOMPARE(form.List1->count(), 1);
-        QCOMPARE(form.List1->item(0)->text(), QStringLiteral("two"));
+        QCOMPARE(list->rowCount(), 1);
+        QCOMPARE(list->index(0, 0).data().toString(), QStringLiteral("two"));
         QTest::mouseClick(form.Command5, Qt::LeftButton);
         QCOMPARE(itemsOf(form.Combo2), QStringList{QStringLiteral("two")});
         QCOMPARE(fakes.messages.shown.size(), 1);
         QTest::mouseClick(form.Command4, Qt::LeftButton);
         QTest::mouseClick(form.Command9, Qt::LeftButton);
-        QCOMPARE(form.List1->count(), 0);
+        QCOMPARE(list->rowCount(), 0);
         QTest::mouseClick(form.Command6, Qt::LeftButton);
         QVERIFY(!form.Frame1->isVisible());
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -35,6 +36,7 @@ private slots:
         Form1 f(fp.platform());
         QCOMPARE(itemsOf(f.Combo2),
                  (QStringList{"http://a/", "", "  b  ", QStringLiteral("c\u00E9")}));
+        QCOMPARE(f.randomListEditor().entries(), itemsOf(f.Combo2));
         QCOMPARE(f.Combo2->currentIndex(), -1);
         QCOMPARE(f.Combo2->currentText(), QString());
         QVERIFY(fp.messages.shown.isEmpty());
@@ -50,8 +52,14 @@ private slots:
     void startUpWithoutFileOrWithUnreadableFile() {
         QFETCH(bool, folderInItsPlace);
         FakePlatform fp;
-        if (folderInItsPlace)
+        // Only a file that is there and cannot be read is worth a line in the log.
+        const QRegularExpression logged(QStringLiteral("list file cannot be read"));
+        if (folderInItsPlace) {
             QVERIFY(QDir(fp.dir.path()).mkdir(QStringLiteral("vigilo.cfg")));
+            QTest::ignoreMessage(QtWarningMsg, logged);
+        } else {
+            QTest::failOnWarning(logged);
+        }
         Form1 f(fp.platform());
         QCOMPARE(f.Combo2->count(), 0);
         QCOMPARE(f.Combo2->currentText(), QString());
@@ -68,6 +76,20 @@ private slots:
         QCOMPARE(itemsOf(f.Combo2), (QStringList{"a", "b", "a", "b"}));
         QCOMPARE(f.Combo2->currentIndex(), 1);
         QCOMPARE(f.Combo2->currentText(), QStringLiteral("b"));
+    }
+
+    void combo2ShowsTheOneLiveList() {
+        // What the combo box holds is what the monitor reads, whichever side
+        // changes it.
+        FakePlatform fp;
+        writeList(fp.dir.path(), "a\r\n");
+        Form1 f(fp.platform());
+        f.Combo2->addItem(QStringLiteral("b"));
+        QCOMPARE(f.randomListEditor().entries(), (QStringList{"a", "b"}));
+        f.Combo2->clear();
+        QVERIFY(f.randomListEditor().entries().isEmpty());
+        f.randomListEditor().LoadRandomList();
+        QCOMPARE(itemsOf(f.Combo2), QStringList{"a"});
     }
 
     void combo2NeverHoldsMoreThanTheLimit() {

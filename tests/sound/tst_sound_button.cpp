@@ -1,6 +1,5 @@
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "platform/desktop/qt_short_path_service.h"
 #include "sound/alert_sound.h"
 #include "sound/file_list.h"
 #include "sound/folder_list.h"
@@ -9,10 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
 
+// The sound button's states: choosing a file, then switching the sound off
+// and on.
 class TestSoundButton : public QObject {
     Q_OBJECT
 
@@ -21,89 +23,129 @@ private slots:
     void cleanup();
     void firstPressOpensTheChooser();
     void cancelThenReopenShowsTheSameChooser();
-    void choiceEndsTheChoosingAndCyclesTheCaption();
+    void choiceEndsTheChoosingThenPressesSwitchTheSound();
+    void theWindowsButtonShowsTheSwitch();
 
 private:
-    std::unique_ptr<FakePlatform> fake_;
-    std::unique_ptr<Form1> form_;
-    QtShortPathService shortPath_;
+    // Chooses the wave file in the chooser, as the user does.
+    void choose(AlertSound& sound, QWidget* window);
+
+    FakeSound output_;
+    FakeMessageBoxes messages_;
+    std::unique_ptr<QWidget> window_;
     QString oldCurrent_;
     QString root_;
+    std::unique_ptr<QTemporaryDir> dir_;
 };
 
 void TestSoundButton::init() {
-    fake_ = std::make_unique<FakePlatform>();
-    root_ = QDir(fake_->dir.path()).canonicalPath();
+    dir_ = std::make_unique<QTemporaryDir>();
+    root_ = QDir(dir_->path()).canonicalPath();
     QVERIFY(QDir(root_).mkpath(QStringLiteral("sounds")));
     QFile wav(root_ + QStringLiteral("/sounds/ding.wav"));
     QVERIFY(wav.open(QIODevice::WriteOnly));
     wav.close();
     oldCurrent_ = QDir::currentPath();
     QVERIFY(QDir::setCurrent(root_));
-    Platform platform = fake_->platform();
-    platform.shortPath = &shortPath_; // folders are refused, as on the real machine
-    form_ = std::make_unique<Form1>(platform);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    window_ = std::make_unique<QWidget>();
+    messages_.shown.clear();
+    output_.played.clear();
 }
 
 void TestSoundButton::cleanup() {
-    form_.reset();
-    fake_.reset();
+    window_.reset();
     QDir::setCurrent(oldCurrent_);
+    dir_.reset();
 }
 
-void TestSoundButton::firstPressOpensTheChooser() {
-    QCOMPARE(form_->Command2->text(), QStringLiteral("select wav"));
-    QVERIFY(!form_->alertSound().form3());
-    QTest::mouseClick(form_->Command2, Qt::LeftButton);
-    Form3* chooser = form_->alertSound().form3();
-    QVERIFY(chooser);
-    QVERIFY(chooser->isVisible());
-    QVERIFY(chooser->isWindow());
-    QCOMPARE(chooser->windowModality(), Qt::NonModal);
-    QCOMPARE(form_->Command2->text(), QStringLiteral("select wav"));
-    // Not modal: the main window still takes clicks.
-    QVERIFY(form_->isEnabled());
-    QVERIFY(!QApplication::activeModalWidget());
-}
-
-void TestSoundButton::cancelThenReopenShowsTheSameChooser() {
-    QTest::mouseClick(form_->Command2, Qt::LeftButton);
-    Form3* chooser = form_->alertSound().form3();
-    QVERIFY(chooser);
-    QVERIFY(QTest::qWaitForWindowExposed(chooser));
-    chooser->Dir1->setPath(root_ + QStringLiteral("/sounds"));
-    QTest::mouseClick(chooser->Command2, Qt::LeftButton);
-    QVERIFY(chooser->isHidden());
-
-    QTest::mouseClick(form_->Command2, Qt::LeftButton);
-    QCOMPARE(form_->alertSound().form3(), chooser);
-    QVERIFY(chooser->isVisible());
-    QCOMPARE(chooser->Dir1->Path(), root_ + QStringLiteral("/sounds"));
-    QCOMPARE(chooser->File1->count(), 1);
-    QVERIFY(form_->alertSound().sWaveFile.isEmpty());
-}
-
-void TestSoundButton::choiceEndsTheChoosingAndCyclesTheCaption() {
-    QTest::mouseClick(form_->Command2, Qt::LeftButton);
-    Form3* chooser = form_->alertSound().form3();
+void TestSoundButton::choose(AlertSound& sound, QWidget* window) {
+    sound.buttonPressed(window);
+    Form3* chooser = sound.form3();
     QVERIFY(chooser);
     chooser->Dir1->setPath(root_ + QStringLiteral("/sounds"));
     chooser->File1->setCurrentRow(0);
     QTest::mouseClick(chooser->Command1, Qt::LeftButton);
-    QCOMPARE(form_->alertSound().sWaveFile, root_ + QStringLiteral("/sounds/ding.wav"));
     QVERIFY(chooser->isHidden());
-    QCOMPARE(form_->Command2->text(), QStringLiteral("select wav"));
+}
 
-    const QStringList captions{"Sound Off", "Sound On", "Sound Off", "Sound On", "Sound Off"};
-    for (const QString& caption : captions) {
-        QTest::mouseClick(form_->Command2, Qt::LeftButton);
-        QCOMPARE(form_->Command2->text(), caption);
-        QVERIFY(chooser->isHidden()); // never opened again once a file is chosen
+void TestSoundButton::firstPressOpensTheChooser() {
+    AlertSound sound(output_, messages_);
+    QSignalSpy captions(&sound, &AlertSound::captionChanged);
+    QCOMPARE(sound.caption(), QStringLiteral("select wav"));
+    QVERIFY(!sound.form3());
+    sound.buttonPressed(window_.get());
+    Form3* chooser = sound.form3();
+    QVERIFY(chooser);
+    QVERIFY(chooser->isVisible());
+    QVERIFY(chooser->isWindow());
+    QCOMPARE(chooser->parentWidget(), window_.get());
+    QCOMPARE(chooser->windowModality(), Qt::NonModal);
+    QCOMPARE(sound.caption(), QStringLiteral("select wav"));
+    QCOMPARE(captions.count(), 0);
+    QVERIFY(!sound.muted());
+}
+
+void TestSoundButton::cancelThenReopenShowsTheSameChooser() {
+    AlertSound sound(output_, messages_);
+    sound.buttonPressed(window_.get());
+    Form3* chooser = sound.form3();
+    QVERIFY(chooser);
+    chooser->Dir1->setPath(root_ + QStringLiteral("/sounds"));
+    QTest::mouseClick(chooser->Command2, Qt::LeftButton);
+    QVERIFY(chooser->isHidden());
+
+    sound.buttonPressed(window_.get());
+    QCOMPARE(sound.form3(), chooser);
+    QVERIFY(chooser->isVisible());
+    QCOMPARE(chooser->Dir1->Path(), root_ + QStringLiteral("/sounds"));
+    QCOMPARE(chooser->File1->count(), 1);
+    QVERIFY(sound.sWaveFile.isEmpty());
+}
+
+void TestSoundButton::choiceEndsTheChoosingThenPressesSwitchTheSound() {
+    AlertSound sound(output_, messages_);
+    QSignalSpy captions(&sound, &AlertSound::captionChanged);
+    choose(sound, window_.get());
+    const QString ding = root_ + QStringLiteral("/sounds/ding.wav");
+    QCOMPARE(sound.sWaveFile, ding);
+    // The caption changes with the first press after the choice.
+    QCOMPARE(sound.caption(), QStringLiteral("select wav"));
+    QVERIFY(!sound.muted());
+
+    const QList<std::pair<QString, bool>> steps{{"Sound Off", true},
+                                                {"Sound On", false},
+                                                {"Sound Off", true},
+                                                {"Sound On", false},
+                                                {"Sound Off", true}};
+    for (const auto& [caption, muted] : steps) {
+        sound.buttonPressed(window_.get());
+        QCOMPARE(captions.takeFirst().at(0).toString(), caption);
+        QCOMPARE(sound.caption(), caption);
+        QCOMPARE(sound.muted(), muted);
+        QVERIFY(sound.form3()->isHidden()); // never opened again once a file is chosen
     }
-    QCOMPARE(form_->alertSound().sWaveFile, root_ + QStringLiteral("/sounds/ding.wav"));
-    QVERIFY(fake_->messages.shown.isEmpty());
+    QVERIFY(captions.isEmpty());
+    sound.play();
+    QCOMPARE(output_.played, QStringList{ding});
+    QVERIFY(messages_.shown.isEmpty());
+}
+
+// The window's Command2 hands its presses to the alert sound and shows the
+// caption the alert sound draws.
+void TestSoundButton::theWindowsButtonShowsTheSwitch() {
+    FakePlatform fakes;
+    Form1 form(fakes.platform());
+    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QVERIFY(form.alertSound().form3());
+    QVERIFY(form.alertSound().form3()->isVisible());
+    QCOMPARE(form.alertSound().form3()->parentWidget(), &form);
+    form.alertSound().form3()->hide();
+    form.alertSound().sWaveFile = QStringLiteral("/sounds/alert.wav");
+    for (const char* caption : {"Sound Off", "Sound On", "Sound Off"}) {
+        QTest::mouseClick(form.Command2, Qt::LeftButton);
+        QCOMPARE(form.Command2->text(), QString::fromLatin1(caption));
+    }
+    QVERIFY(form.alertSound().muted());
 }
 
 QTEST_MAIN(TestSoundButton)

@@ -1,11 +1,9 @@
 #include "fake_platform.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QTimer>
 #include <QtTest>
 
-#include <cstring>
 #include <random>
 #include <stdexcept>
 
@@ -26,19 +24,6 @@ void FakeBrowser::record(const QString& call) {
 void FakeBrowser::Navigate(const QString& address) {
     record(QStringLiteral("Navigate ") + address);
     navigated.append(address);
-}
-
-std::uint32_t FakeShortPath::GetShortPathName(const QByteArray& longPath, char* buffer,
-                                              std::uint32_t length) {
-    asked.append(longPath);
-    QFileInfo info(QString::fromLatin1(longPath));
-    if (!info.exists())
-        return 0;
-    QByteArray result = info.absoluteFilePath().toLatin1();
-    if (static_cast<std::uint32_t>(result.size()) + 1 > length)
-        return 0;
-    std::memcpy(buffer, result.constData(), static_cast<size_t>(result.size()) + 1);
-    return static_cast<std::uint32_t>(result.size());
 }
 
 void FakePageReader::fetch(PageRequest request) {
@@ -91,8 +76,7 @@ Platform FakePlatform::platform() {
     Platform p;
     p.reader = readerOverride ? readerOverride : &reader;
     p.browser = &browser;
-    p.media = &media;
-    p.shortPath = &shortPath;
+    p.sound = &sound;
     p.messages = &messages;
     p.pointer = &pointer;
     p.program = &program;

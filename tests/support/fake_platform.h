@@ -41,22 +41,10 @@ private:
     std::unique_ptr<QWidget> widget_;
 };
 
-class FakeMedia : public MediaService {
+class FakeSound : public SoundOutput {
 public:
-    int mciSendString(const QByteArray& command) override {
-        commands.append(command);
-        return 0;
-    }
-    QList<QByteArray> commands;
-};
-
-// Answers with the absolute path of an existing file or folder, like a file
-// system without short names; fails for anything else.
-class FakeShortPath : public ShortPathService {
-public:
-    std::uint32_t GetShortPathName(const QByteArray& longPath, char* buffer,
-                                   std::uint32_t length) override;
-    QList<QByteArray> asked;
+    void play(const QString& path) override { played.append(path); }
+    QStringList played;
 };
 
 class FakeMessageBoxes : public MessageBoxes {
@@ -136,8 +124,7 @@ public:
     QTemporaryDir dir;
     FakePageReader reader;
     FakeBrowser browser;
-    FakeMedia media;
-    FakeShortPath shortPath;
+    FakeSound sound;
     FakeMessageBoxes messages;
     FakeBusyPointer pointer;
     FakeProgram program;

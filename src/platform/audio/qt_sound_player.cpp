@@ -1,5 +1,6 @@
 #include "platform/audio/qt_sound_player.h"
 
+#include "platform/audio/audio_log.h"
 #include "platform/audio/wave_to_pcm16.h"
 
 #include <QAudioDevice>
@@ -22,11 +23,15 @@ void QtSoundPlayer::done() {
 void QtSoundPlayer::play(const QString& path) {
     // The first call here connects to the sound system, which may hang for
     // its full timeout; the window does not wait for it.
-    if (QMediaDevices::audioOutputs().isEmpty())
+    if (QMediaDevices::audioOutputs().isEmpty()) {
+        qCWarning(lcAudio) << "no sound: the sound system offers no output";
         return done();
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcAudio) << "no sound:" << path << file.errorString();
         return done();
+    }
     const QByteArray original = file.readAll();
     file.close();
 
@@ -39,8 +44,11 @@ void QtSoundPlayer::play(const QString& path) {
     if (pcm && *pcm != original) {
         copy = std::make_unique<QTemporaryFile>(QDir::tempPath() +
                                                 QStringLiteral("/vigilo-XXXXXX.wav"));
-        if (!copy->open() || copy->write(*pcm) != pcm->size() || !copy->flush())
+        if (!copy->open() || copy->write(*pcm) != pcm->size() || !copy->flush()) {
+            qCWarning(lcAudio) << "no sound: cannot write a playable copy of" << path
+                               << copy->errorString();
             return done();
+        }
         source = copy->fileName();
         copy->close();
     }
@@ -50,11 +58,15 @@ void QtSoundPlayer::play(const QString& path) {
     connect(effect, &QObject::destroyed, [pending = pending_] { pending->fetch_sub(1); });
     if (copy)
         copy.release()->setParent(effect);
-    connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
+    const auto failed = [effect, path] {
+        qCWarning(lcAudio) << "no sound: the sound system could not play" << path;
+        effect->deleteLater();
+    };
+    connect(effect, &QSoundEffect::statusChanged, effect, [effect, failed] {
         if (effect->status() == QSoundEffect::Ready && !effect->isPlaying())
             effect->play();
         else if (effect->status() == QSoundEffect::Error)
-            effect->deleteLater();
+            failed();
     });
     connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
         if (!effect->isPlaying())
@@ -64,5 +76,5 @@ void QtSoundPlayer::play(const QString& path) {
     if (effect->status() == QSoundEffect::Ready && !effect->isPlaying())
         effect->play();
     else if (effect->status() == QSoundEffect::Error)
-        effect->deleteLater();
+        failed();
 }

@@ -1,3 +1,3 @@
 #include "platform/internet/internet_log.h"
 
-Q_LOGGING_CATEGORY(internetLog, "vigilo.internet")
+Q_LOGGING_CATEGORY(internetLog, "vigilo.internet", QtInfoMsg)

@@ -4,7 +4,7 @@
 
 #include "fake_platform.h"
 #include "mainwindow/form1.h"
-#include "platform/audio/qt_media_service.h"
+#include "platform/audio/qt_sound_output.h"
 #include "sound/alert_sound.h"
 #include "test_waves.h"
 #include "widgets/interval_timer.h"
@@ -36,14 +36,15 @@ qint64 now() {
     return QDateTime::currentMSecsSinceEpoch();
 }
 
-// Runs in the child: plays each file named, says "over <time> gap <longest
-// pause of its event loop>" once no sound is left, and returns from main as
-// soon as anything arrives on its input.
+// Runs in the child: plays each file named, says "started <sounds started>",
+// then "over <time> gap <longest pause of its event loop>" once no sound is
+// left, and returns from main as soon as anything arrives on its input.
 int playHelper(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    QtMediaService media;
+    QtSoundOutput sound;
     for (int i = 2; i < argc; ++i)
-        std::printf("result %d\n", media.mciSendString("play " + QByteArray(argv[i])));
+        sound.play(QString::fromLocal8Bit(argv[i]));
+    std::printf("started %d\n", sound.playing());
     std::fflush(stdout);
     qint64 last = now(), gap = 0;
     bool told = false;
@@ -51,7 +52,7 @@ int playHelper(int argc, char** argv) {
     QObject::connect(&tick, &QTimer::timeout, [&] {
         gap = std::max(gap, now() - last);
         last = now();
-        if (!told && media.playing() == 0) {
+        if (!told && sound.playing() == 0) {
             told = true;
             std::printf("over %lld gap %lld\n", last, gap);
             std::fflush(stdout);
@@ -113,10 +114,10 @@ QString TestStuckSoundServer::wave(const QString& name, const QByteArray& data) 
 }
 
 void TestStuckSoundServer::windowGoesOnWhileTheAlertHangs() {
-    QtMediaService media;
+    QtSoundOutput sound;
     FakePlatform fakes;
     Platform platform = fakes.platform();
-    platform.media = &media;
+    platform.sound = &sound;
     Form1 form(platform);
     // The window adopts the fake browser's widget, which the fake also owns.
     const auto disown = qScopeGuard([&] { fakes.browser.widget()->setParent(nullptr); });
@@ -127,11 +128,12 @@ void TestStuckSoundServer::windowGoesOnWhileTheAlertHangs() {
     connect(&heartbeat, &QTimer::timeout, [&ticks] { ++ticks; });
     heartbeat.start(20);
 
-    // The media service on its own: back at once.
+    // The sound output on its own: back at once.
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(media.mciSendString("play " + sWaveFile.toLatin1()), int(QtMediaService::Ok));
+    sound.play(sWaveFile);
     QVERIFY2(clock.elapsed() < kPromptMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(sound.playing(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!accepted_.isEmpty(), 20000);
 
     // Two real updates in a row, each with its alert: both period ends scan,
@@ -153,7 +155,7 @@ void TestStuckSoundServer::windowGoesOnWhileTheAlertHangs() {
     QVERIFY(!form.monitor().bBusy());
     const int ticksAfterScans = ticks;
     QTRY_VERIFY(ticks >= ticksAfterScans + 25);
-    QCOMPARE(media.playing(), 3); // none is over: all still wait on the sound system
+    QCOMPARE(sound.playing(), 3); // none is over: all still wait on the sound system
     QCOMPARE(closed_.first(), 0);
 }
 
@@ -179,12 +181,12 @@ void TestStuckSoundServer::processEndsAtOnceWhileTheSoundThreadHangs() {
     QElapsedTimer ending;
     ending.start();
     child.write("quit\n");
-    QVERIFY(child.waitForFinished(kPromptMs + QtMediaService::kFarewellMs));
-    QVERIFY2(ending.elapsed() < kPromptMs + QtMediaService::kFarewellMs,
+    QVERIFY(child.waitForFinished(kPromptMs + QtSoundOutput::kFarewellMs));
+    QVERIFY2(ending.elapsed() < kPromptMs + QtSoundOutput::kFarewellMs,
              qPrintable(QString::number(ending.elapsed())));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
-    QCOMPARE(child.readAllStandardOutput(), QByteArray("result 0\n")); // the sound still waited
+    QCOMPARE(child.readAllStandardOutput(), QByteArray("started 1\n")); // the sound still waited
 }
 
 // Once the sound system gives up on the server, the alerts that waited are
@@ -203,10 +205,10 @@ void TestStuckSoundServer::hangEndsInSilenceAfterOneWait() {
     QByteArray out;
     QTRY_VERIFY_WITH_TIMEOUT((out += child.readAllStandardOutput()).contains("over"), kPromptMs);
     const QList<QByteArray> words = out.simplified().split(' ');
-    QCOMPARE(words.mid(0, 4), (QList<QByteArray>{"result", "0", "result", "0"}));
-    QCOMPARE(words.size(), 8);
-    QVERIFY2(words[5].toLongLong() - closed_[first] < kPromptMs, out.constData());
-    QVERIFY2(words[7].toLongLong() < kPromptMs, out.constData());
+    QCOMPARE(words.mid(0, 2), (QList<QByteArray>{"started", "2"}));
+    QCOMPARE(words.size(), 6);
+    QVERIFY2(words[3].toLongLong() - closed_[first] < kPromptMs, out.constData());
+    QVERIFY2(words[5].toLongLong() < kPromptMs, out.constData());
     QCOMPARE(QDir(temp.path()).entryList(QDir::Files), QStringList());
     child.write("quit\n");
     QVERIFY(child.waitForFinished(10000));

@@ -1,5 +1,6 @@
-#include "platform/audio/qt_media_service.h"
+#include "platform/audio/qt_sound_output.h"
 
+#include "platform/audio/audio_log.h"
 #include "platform/audio/qt_sound_player.h"
 
 #include <QDeadlineTimer>
@@ -48,7 +49,7 @@ void strand(QThread* thread) {
 
 } // namespace
 
-QtMediaService::QtMediaService()
+QtSoundOutput::QtSoundOutput()
     : pending_(std::make_shared<std::atomic<int>>(0)), thread_(new QThread),
       player_(new QtSoundPlayer(pending_)) {
     thread_->setObjectName(QStringLiteral("vigilo sound"));
@@ -58,7 +59,7 @@ QtMediaService::QtMediaService()
     thread_->start();
 }
 
-QtMediaService::~QtMediaService() {
+QtSoundOutput::~QtSoundOutput() {
     thread_->quit();
     if (thread_->wait(QDeadlineTimer(kFarewellMs))) {
         delete thread_;
@@ -67,27 +68,27 @@ QtMediaService::~QtMediaService() {
     // Held inside the sound system, which cannot be interrupted; destroying a
     // running thread would abort the process. The thread finishes whenever
     // the sound system lets go, or ends with the process.
+    qCWarning(lcAudio) << "the sound system hangs; its thread is left behind";
     strand(thread_);
 }
 
-int QtMediaService::playing() const {
+int QtSoundOutput::playing() const {
     return pending_->load();
 }
 
-int QtMediaService::mciSendString(const QByteArray& command) {
-    static const QByteArray verb = QByteArrayLiteral("play ");
-    if (!command.startsWith(verb))
-        return UnrecognizedCommand;
-    const QFileInfo info(QString::fromLatin1(command.mid(verb.size())));
-    if (info.filePath().isEmpty() || !info.isFile())
-        return FileNotFound;
-    if (!hasWaveHeader(info.filePath()))
-        return NotWave;
-
+void QtSoundOutput::play(const QString& path) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) {
+        qCWarning(lcAudio) << "no sound: no file at" << path;
+        return;
+    }
+    if (!hasWaveHeader(path)) {
+        qCWarning(lcAudio) << "no sound: not a WAV file:" << path;
+        return;
+    }
     pending_->fetch_add(1);
     QtSoundPlayer* player = player_;
-    const QString path = info.absoluteFilePath();
+    const QString absolute = info.absoluteFilePath();
     QMetaObject::invokeMethod(
-        player_, [player, path] { player->play(path); }, Qt::QueuedConnection);
-    return Ok;
+        player_, [player, absolute] { player->play(absolute); }, Qt::QueuedConnection);
 }

@@ -12,6 +12,7 @@
 #include "platform/desktop/qt_window_alerts.h"
 #include "platform/desktop/qt_window_frames.h"
 #include "platform/internet/curl_internet.h"
+#include "platform/notifications/qt_desktop_notifications.h"
 
 struct QtPlatform::Services {
     QtProgramInfo program;
@@ -24,6 +25,7 @@ struct QtPlatform::Services {
     QtEventPump events;
     QtWindowFrames frames;
     QtWindowAlerts alerts;
+    QtDesktopNotifications notifications;
 };
 
 QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
@@ -38,6 +40,7 @@ QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
     platform_.program = &s.program;
     platform_.frames = &s.frames;
     platform_.alerts = &s.alerts;
+    platform_.notifications = &s.notifications;
     platform_.random = makeClockSeededRandom();
 }
 

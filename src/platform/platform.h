@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/busy_pointer.h"
+#include "platform/desktop_notifications.h"
 #include "platform/event_pump.h"
 #include "platform/internet_api.h"
 #include "platform/media_service.h"
@@ -28,6 +29,7 @@ struct Platform {
     ProgramInfo* program = nullptr;
     WindowFrames* frames = nullptr;
     WindowAlerts* alerts = nullptr;
+    DesktopNotifications* notifications = nullptr;
     // A uniform fraction in [0, 1); each call moves on through the sequence.
     std::function<double()> random;
 };

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QPair>
@@ -107,6 +108,16 @@ public:
     QList<QWidget*> alerted;
 };
 
+// Records the notifications asked for; the test plays the user picking one.
+class FakeDesktopNotifications : public DesktopNotifications {
+public:
+    void notifyChange(const QString& address, const QDateTime& time) override {
+        notified.append({address, time});
+    }
+    void pickShowWindow() const { showWindowAsked(); }
+    QList<QPair<QString, QDateTime>> notified; // (address, time)
+};
+
 // A scripted internet: pages by URL, each with its bytes and failures.
 class FakeInternet : public InternetApi {
 public:
@@ -162,6 +173,7 @@ public:
     FakeProgram program;
     FakeWindowFrames frames;
     FakeWindowAlerts alerts;
+    FakeDesktopNotifications notifications;
     // Draws handed out in turn; when empty, a fixed-seed sequence.
     std::deque<double> draws;
     std::mt19937 fallback{1};

@@ -20,11 +20,11 @@ struct QtPlatform::Services {
     QtWebBrowser browser{startPagePath(program)}; // Home is the start page
     QtMediaService media;
     QtShortPathService shortPath;
-    QtMessageBoxes messages;
+    QtWindowAlerts alerts;
+    QtMessageBoxes messages{alerts};
     QtBusyPointer pointer;
     QtEventPump events;
     QtWindowFrames frames;
-    QtWindowAlerts alerts;
     QtDesktopNotifications notifications;
 };
 

@@ -122,7 +122,9 @@ std::int64_t FakeInternet::contentLength(InternetHandle url) const {
     return it == handles_.cend() || it->session ? -1 : it->page.announcedLength;
 }
 
-FakePlatform::FakePlatform() { program.folder_ = dir.path(); }
+FakePlatform::FakePlatform() {
+    program.folder_ = dir.path();
+}
 
 Platform FakePlatform::platform() {
     Platform p;

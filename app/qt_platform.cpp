@@ -10,16 +10,18 @@
 #include "platform/desktop/qt_window_alerts.h"
 #include "platform/desktop/qt_window_frames.h"
 #include "platform/internet/curl_page_reader.h"
+#include "platform/notifications/qt_desktop_notifications.h"
 
 struct QtPlatform::Services {
     QtProgramInfo program;
     CurlPageReader reader;
     QtWebBrowser browser{startPagePath(program)}; // Home is the start page
     QtSoundOutput sound;
-    QtMessageBoxes messages;
+    QtWindowAlerts alerts;
+    QtMessageBoxes messages{alerts};
     QtBusyPointer pointer;
     QtWindowFrames frames;
-    QtWindowAlerts alerts;
+    QtDesktopNotifications notifications;
 };
 
 QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
@@ -32,6 +34,7 @@ QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
     platform_.program = &s.program;
     platform_.frames = &s.frames;
     platform_.alerts = &s.alerts;
+    platform_.notifications = &s.notifications;
     platform_.random = makeClockSeededRandom();
     platform_.now = [] { return QDateTime::currentDateTime(); };
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/busy_pointer.h"
+#include "platform/desktop_notifications.h"
 #include "platform/message_boxes.h"
 #include "platform/page_reader.h"
 #include "platform/program_info.h"
@@ -26,6 +27,7 @@ struct Platform {
     ProgramInfo* program = nullptr;
     WindowFrames* frames = nullptr;
     WindowAlerts* alerts = nullptr;
+    DesktopNotifications* notifications = nullptr;
     // A uniform fraction in [0, 1); each call moves on through the sequence.
     std::function<double()> random;
     // The local time now.

@@ -5,11 +5,40 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <stdexcept>
 
+namespace {
+
+// Indents each entry by its depth as it is drawn: the entry's text stays the
+// folder's name, for keyboard search and screen readers.
+class IndentingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem indented = option;
+        indented.rect.setLeft(option.rect.left() + indent(option, index));
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(option, index), 0);
+    }
+
+private:
+    static int indent(const QStyleOptionViewItem& option, const QModelIndex& index) {
+        return index.data(FolderList::DepthRole).toInt() * option.decorationSize.width() / 2;
+    }
+};
+
+} // namespace
+
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new IndentingDelegate(this));
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         try {
             setPath(item->data(PathRole).toString());
@@ -28,6 +57,10 @@ void FolderList::setPath(const QString& path) {
     const bool moved = target != path_;
     path_ = target;
     fill();
+    // The folder in view is only shown as the chain of entries: a screen
+    // reader is told the whole path, and so is a pointer resting on the list.
+    setAccessibleDescription(QDir::toNativeSeparators(path_));
+    setToolTip(QDir::toNativeSeparators(path_));
     if (moved)
         emit changed();
 }
@@ -43,8 +76,9 @@ void FolderList::fill() {
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     auto add = [this](const QIcon& icon, const QString& name, const QString& full, int depth) {
-        auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + name, this);
+        auto* item = new QListWidgetItem(icon, name, this);
         item->setData(PathRole, full);
+        item->setData(DepthRole, depth);
         return item;
     };
 

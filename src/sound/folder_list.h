@@ -4,7 +4,10 @@
 #include <QString>
 
 // A folder list: the folders from the root down to the one in view, then the
-// subfolders of that one. Activating an entry moves there.
+// subfolders of that one, each indented one step below its parent. Activating
+// an entry moves there. Entries read as the folder's name alone, so typing a
+// name's first letters finds it; the list's accessible description and its
+// tooltip give the full path of the folder in view.
 class FolderList : public QListWidget {
     Q_OBJECT
 public:
@@ -17,6 +20,7 @@ public:
     void setPath(const QString& path);
 
     static constexpr int PathRole = Qt::UserRole;
+    static constexpr int DepthRole = Qt::UserRole + 1; // steps of indentation
 
 signals:
     void changed();

@@ -431,7 +431,8 @@ void TestForm3::keyboard() {
 void TestForm3::heyBoxBelongsToTheChooser() {
     QWidget main;
     main.show();
-    QtMessageBoxes boxes;
+    FakeWindowAlerts alerts;
+    QtMessageBoxes boxes(alerts);
     boxes.setParentWindow(&main);
     auto* form = new Form3(boxes, &main);
     form->show();

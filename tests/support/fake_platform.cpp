@@ -82,6 +82,7 @@ Platform FakePlatform::platform() {
     p.program = &program;
     p.frames = &frames;
     p.alerts = &alerts;
+    p.notifications = &notifications;
     p.random = [this] {
         if (draws.empty())
             return std::uniform_real_distribution<double>(0.0, 0.999)(fallback);

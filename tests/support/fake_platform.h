@@ -90,6 +90,16 @@ public:
     QList<QWidget*> alerted;
 };
 
+// Records the notifications asked for; the test plays the user picking one.
+class FakeDesktopNotifications : public DesktopNotifications {
+public:
+    void notifyChange(const QString& address, const QDateTime& time) override {
+        notified.append({address, time});
+    }
+    void pickShowWindow() const { showWindowAsked(); }
+    QList<QPair<QString, QDateTime>> notified; // (address, time)
+};
+
 // A page reader whose reads end when the test says so (finish, fail), or by
 // themselves from the event loop for the addresses in `pages`.
 class FakePageReader : public PageReader {
@@ -130,6 +140,7 @@ public:
     FakeProgram program;
     FakeWindowFrames frames;
     FakeWindowAlerts alerts;
+    FakeDesktopNotifications notifications;
     // Draws handed out in turn; when empty, a fixed-seed sequence.
     std::deque<double> draws;
     std::mt19937 fallback{1};

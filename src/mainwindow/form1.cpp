@@ -22,7 +22,8 @@
 Form1::Form1(const Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform),
       monitor_(*this, {*platform.reader, *platform.pointer, *platform.program, *platform.messages,
-                       *platform.browser, *platform.alerts, platform.random, platform.now}),
+                       *platform.browser, *platform.alerts, *platform.notifications,
+                       platform.random, platform.now}),
       sound_(*platform.sound, *platform.messages) {
     exposeWindowToAssistiveTools("Form1");
     setObjectName(QStringLiteral("Form1"));
@@ -32,11 +33,20 @@ Form1::Form1(const Platform& platform, QWidget* parent)
     editor_ = std::make_unique<RandomListEditor>(RandomListControls{Frame1, List1, Text2, Combo2},
                                                  *platform_.messages, *platform_.program);
     wireEvents();
+    // A notification's offer to show the window brings it to the front,
+    // maximized or not, as it was.
+    platform_.notifications->setShowWindow([this] {
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        show();
+        raise();
+        activateWindow();
+    });
     Form_Load();
 }
 
 // The browser's widget only lodges in the pane: it goes back to its owner.
 Form1::~Form1() {
+    platform_.notifications->setShowWindow({});
     if (browserView_)
         browserView_->setParent(nullptr);
 }

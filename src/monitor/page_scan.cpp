@@ -2,6 +2,7 @@
 #include "monitor/monitor_view.h"
 #include "monitor/period_monitor.h"
 #include "monitor/status_texts.h"
+#include "platform/desktop_notifications.h"
 #include "platform/message_boxes.h"
 #include "platform/web_browser.h"
 #include "platform/window_alerts.h"
@@ -124,8 +125,10 @@ void PeriodMonitor::CheckForUpdate() {
         lLastPageLength = lPageLength;
         lastChange_ = periodEndAt_;
         // The sound may be off or muted and the window covered: the taskbar
-        // entry shows the change until the user comes back.
+        // entry shows the change until the user comes back, and the desktop
+        // tells of it, to screen reader users too.
         services_.alerts.alert(view_.alertedWindow());
+        services_.notifications.notifyChange(scannedUrl_, periodEndAt_);
         if (view_.soundWanted())
             view_.playSound();
     } catch (const std::exception& e) {

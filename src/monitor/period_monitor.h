@@ -15,6 +15,7 @@
 #include <optional>
 
 class BusyPointer;
+class DesktopNotifications;
 class MessageBoxes;
 class MonitorView;
 class PageReader;
@@ -30,6 +31,7 @@ struct MonitorServices {
     MessageBoxes& messages;
     WebBrowser& browser;
     WindowAlerts& alerts;
+    DesktopNotifications& notifications;
     // A uniform fraction in [0, 1), drawn for each random pick.
     std::function<double()> random;
     // The clock the status line tells the time by.

@@ -86,6 +86,18 @@ private slots:
         QCOMPARE(fakes().browser.navigated.last(), longUrl);
     }
 
+    // A notification's offer brings the window back to the front, as it was.
+    void notificationShowsTheWindow() {
+        form->showMaximized();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->showMinimized();
+        QTRY_VERIFY(form->isMinimized());
+        fakes().notifications.pickShowWindow();
+        QTRY_VERIFY(!form->isMinimized());
+        QVERIFY(form->isMaximized());
+        QVERIFY(form->isVisible());
+    }
+
     void countdownShowsInLabel3() {
         form->Combo1->setEditText(QStringLiteral("5 min"));
         form->Command1_Click();

@@ -56,7 +56,8 @@ struct MonitorRig {
 
     MonitorRig()
         : monitor(view, {fakes.reader, fakes.pointer, fakes.program, fakes.messages, fakes.browser,
-                         fakes.alerts, fakes.platform().random, fakes.platform().now}) {
+                         fakes.alerts, fakes.notifications, fakes.platform().random,
+                         fakes.platform().now}) {
         monitor.prepare();
     }
 

@@ -40,6 +40,9 @@ private slots:
         expected << "address " + kPage;
         QCOMPARE(rig.view.take(), expected);
         QCOMPARE(rig.fakes.alerts.alerted, QList<QWidget*>{&rig.view.window});
+        // One notification names the page and the time of the check.
+        const QList<QPair<QString, QDateTime>> notified{{kPage, rig.fakes.clock}};
+        QCOMPARE(rig.fakes.notifications.notified, notified);
         QCOMPARE(rig.fakes.browser.navigated, QStringList{kPage});
         QCOMPARE(rig.monitor.sLastPageText, QStringLiteral("<p>one</p>"));
         QCOMPARE(rig.monitor.vPageText, QStringLiteral("<p>one</p>"));
@@ -116,6 +119,7 @@ private slots:
         }
         QCOMPARE(rig.monitor.sLastPageText.size(), keptLength);
         QCOMPARE(rig.fakes.alerts.alerted.size(), changes.count(true));
+        QCOMPARE(rig.fakes.notifications.notified.size(), changes.count(true));
     }
 
     // The head is cut from the page without converting all of it; blanks
@@ -182,6 +186,7 @@ private slots:
         rig.periodEnd(QByteArray(30000, 'p'));
         QCOMPARE(rig.view.changes.count("sound"), 1);
         QCOMPARE(rig.fakes.alerts.alerted.size(), 1);
+        QCOMPARE(rig.fakes.notifications.notified.size(), 1);
     }
 
     // After Stop and a Start on another URL the first page is compared with

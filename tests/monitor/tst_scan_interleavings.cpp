@@ -120,8 +120,8 @@ private slots:
         ScriptedView view;
         auto monitor = std::make_unique<PeriodMonitor>(
             view, MonitorServices{fakes.reader, fakes.pointer, fakes.program, fakes.messages,
-                                  fakes.browser, fakes.alerts, fakes.platform().random,
-                                  fakes.platform().now});
+                                  fakes.browser, fakes.alerts, fakes.notifications,
+                                  fakes.platform().random, fakes.platform().now});
         monitor->prepare();
         view.url = kPage;
         monitor->startOrStop();

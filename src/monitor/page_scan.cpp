@@ -37,50 +37,59 @@ void PeriodMonitor::scanFinished(bool ok) {
     if (!reading_)
         return; // a read of the fetcher's own, not a period end's
     const qint64 ms = readTime_.elapsed();
-    CNetGet& net = netGet();
-    if (ok) {
-        // Any failure here ends the scan silently; the page is shown all the same.
-        try {
-            net.ParseHTML(kLinkToken, colLinks, kLinkDelimiters);
-            net.ParseHTML(kSourceToken, colSources);
-            const std::int32_t reference = lLastPageLength;
-            CheckForUpdate();
-            const bool changed = lPageLength != reference;
-            qCInfo(lcMonitor).nospace()
-                << "Checked " << scannedUrl_ << ": " << lPageLength << " characters, "
-                << (changed ? "a REAL site update" : "no change") << ", read in " << ms << " ms";
-            view_.showStatus(statustexts::check({periodEndAt_,
-                                                 true,
-                                                 changed,
-                                                 lPageLength,
-                                                 {},
-                                                 lastChange_,
-                                                 nextPeriodEnd(periodEndAt_)}));
-        } catch (const std::exception& e) {
-            qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early:" << e.what();
-        } catch (...) {
-            qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early.";
-        }
-    } else {
-        const QString error = net.GetLastError();
+    if (ok ? (checkPage(ms), true) : reportFailure(ms))
+        showScanned();
+}
+
+// Any failure here ends the scan silently; the page is shown all the same.
+void PeriodMonitor::checkPage(qint64 ms) {
+    try {
+        CNetGet& net = netGet();
+        net.ParseHTML(kLinkToken, colLinks, kLinkDelimiters);
+        net.ParseHTML(kSourceToken, colSources);
+        const std::int32_t reference = lLastPageLength;
+        CheckForUpdate();
+        const bool changed = lPageLength != reference;
         qCInfo(lcMonitor).nospace()
-            << "Checked " << scannedUrl_ << ": Error: " << error << " (after " << ms << " ms)";
-        view_.showStatus(statustexts::check(
-            {periodEndAt_, false, false, 0, error, lastChange_, nextPeriodEnd(periodEndAt_)}));
-        // Ticks run while the box waits for OK; one of them may stop the
-        // monitor, and then nothing more of this period end follows.
-        const quint64 scan = scans_;
-        try {
-            services_.messages.show(QStringLiteral("Error: ") + error, kAppTitle);
-        } catch (const std::exception& e) {
-            qCWarning(lcMonitor) << "The error box failed:" << e.what();
-        } catch (...) {
-            qCWarning(lcMonitor) << "The error box failed.";
-        }
-        if (!reading_ || scan != scans_)
-            return;
+            << "Checked " << scannedUrl_ << ": " << lPageLength << " characters, "
+            << (changed ? "a REAL site update" : "no change") << ", read in " << ms << " ms";
+        view_.showStatus(statustexts::check({.at = periodEndAt_,
+                                             .read = true,
+                                             .changed = changed,
+                                             .length = lPageLength,
+                                             .error = {},
+                                             .lastChange = lastChange_,
+                                             .next = nextPeriodEnd(periodEndAt_)}));
+    } catch (const std::exception& e) {
+        qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early:" << e.what();
+    } catch (...) {
+        qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early.";
     }
-    showScanned();
+}
+
+// Says why the read failed, and waits for OK. Returns whether the period end
+// goes on: ticks run while the box waits, and one of them may stop the
+// monitor, after which nothing more of this period end follows.
+bool PeriodMonitor::reportFailure(qint64 ms) {
+    const QString error = netGet().GetLastError();
+    qCInfo(lcMonitor).nospace() << "Checked " << scannedUrl_ << ": Error: " << error << " (after "
+                                << ms << " ms)";
+    view_.showStatus(statustexts::check({.at = periodEndAt_,
+                                         .read = false,
+                                         .changed = false,
+                                         .length = 0,
+                                         .error = error,
+                                         .lastChange = lastChange_,
+                                         .next = nextPeriodEnd(periodEndAt_)}));
+    const quint64 scan = scans_;
+    try {
+        services_.messages.show(QStringLiteral("Error: ") + error, kAppTitle);
+    } catch (const std::exception& e) {
+        qCWarning(lcMonitor) << "The error box failed:" << e.what();
+    } catch (...) {
+        qCWarning(lcMonitor) << "The error box failed.";
+    }
+    return reading_ && scan == scans_;
 }
 
 void PeriodMonitor::showScanned() {

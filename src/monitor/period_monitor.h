@@ -106,6 +106,9 @@ private:
     // in scanFinished.
     void ScanPage(const QString& url);
     void scanFinished(bool ok);
+    // The extractions and the change test on the page read.
+    void checkPage(qint64 ms);
+    bool reportFailure(qint64 ms);
     // Abandons the read under way: no box, no sound, no navigation follow.
     void abandonScan();
     // The end of a scan that was not abandoned meanwhile: the address box and

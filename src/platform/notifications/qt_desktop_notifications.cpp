@@ -11,7 +11,7 @@
 #include <QLoggingCategory>
 #include <QVariantMap>
 
-Q_LOGGING_CATEGORY(lcNotifications, "vigilo.notifications")
+Q_LOGGING_CATEGORY(lcNotifications, "vigilo.notifications", QtInfoMsg)
 
 namespace {
 

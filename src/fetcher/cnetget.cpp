@@ -61,9 +61,15 @@ CNetGet::CNetGet(PageReader& reader, BusyPointer& pointer, const ProgramInfo& pr
     : QObject(parent), reader_(reader), pointer_(pointer), program_(program) {
     connect(&reader_, &PageReader::progressed, this, &CNetGet::progressed);
     connect(&reader_, &PageReader::finished, this, &CNetGet::finished);
+    parseTimer_.setSingleShot(true);
+    connect(&parseTimer_, &QTimer::timeout, this, [this] {
+        if (parseStretch())
+            emit parsed();
+    });
 }
 
 CNetGet::~CNetGet() {
+    CancelParse();
     CancelRead();
     Term();
 }
@@ -95,6 +101,7 @@ void CNetGet::Term() {
 }
 
 void CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileName) {
+    CancelParse(); // its page goes
     CancelRead();
     reading_ = std::make_unique<Read>();
     reading_->serial = ++reads_;
@@ -158,7 +165,7 @@ void CNetGet::progressed(qint64 bytes) {
 
 void CNetGet::finished(const PageResult& result) {
     if (!reading_) {
-        qCWarning(lcFetcher) << "A page came that no read waits for; it is dropped.";
+        qCWarning(lcFetcher).noquote() << "A page came that no read waits for; it is dropped.";
         return;
     }
     if (!result.ok()) {
@@ -255,6 +262,6 @@ void CNetGet::SetUserAgent(const QString& sInUserAgent) {
 
 void CNetGet::ShowStatus(const QString& text) {
     if (objStatus && !objStatus->setProperty("text", text))
-        qCInfo(lcFetcher) << "The status window" << objStatus->objectName() << "has no text to show"
-                          << text;
+        qCInfo(lcFetcher).noquote()
+            << "The status window" << objStatus->objectName() << "has no text to show" << text;
 }

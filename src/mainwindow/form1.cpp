@@ -121,9 +121,9 @@ void Form1::Form_Load() {
         showInAddressBox(StartingAddress);
         platform_.browser->Navigate(startPage);
     } catch (const std::exception& e) {
-        qCWarning(lcWindow) << "Start-up ended early:" << e.what();
+        qCWarning(lcWindow).noquote() << "Start-up ended early:" << e.what();
     } catch (...) {
-        qCWarning(lcWindow) << "Start-up ended early.";
+        qCWarning(lcWindow).noquote() << "Start-up ended early.";
     }
 }
 

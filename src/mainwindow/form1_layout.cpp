@@ -77,6 +77,6 @@ void Form1::layOut(float W, float H, float SW, float SH) {
         twips::setTop(Text2, topOf(Command8) + 50);
         twips::setWidth(Text2, widthOf(List1) - 7000);
     } catch (const std::exception& e) {
-        qCWarning(lcWindow) << "The list editor's layout stopped part way:" << e.what();
+        qCWarning(lcWindow).noquote() << "The list editor's layout stopped part way:" << e.what();
     }
 }

@@ -20,10 +20,10 @@ template <typename Body> void reportingFailures(MessageBoxes& messages, Body bod
     try {
         body();
     } catch (const std::exception& e) {
-        qCWarning(lcWindow) << "Navigation failed:" << e.what();
+        qCWarning(lcWindow).noquote() << "Navigation failed:" << e.what();
         messages.show(QString::fromLocal8Bit(e.what()), kStoppedCaption);
     } catch (...) {
-        qCWarning(lcWindow) << "Navigation failed.";
+        qCWarning(lcWindow).noquote() << "Navigation failed.";
         messages.show(QStringLiteral("Unexpected error"), kStoppedCaption);
     }
 }
@@ -34,9 +34,9 @@ template <typename Command> void ignoringFailures(const char* what, Command comm
     try {
         command();
     } catch (const std::exception& e) {
-        qCWarning(lcWindow) << what << "failed:" << e.what();
+        qCWarning(lcWindow).noquote() << what << "failed:" << e.what();
     } catch (...) {
-        qCWarning(lcWindow) << what << "failed.";
+        qCWarning(lcWindow).noquote() << what << "failed.";
     }
 }
 

@@ -36,23 +36,36 @@ void PeriodMonitor::ScanPage(const QString& url) {
 void PeriodMonitor::scanFinished(bool ok) {
     if (!reading_)
         return; // a read of the fetcher's own, not a period end's
-    const qint64 ms = readTime_.elapsed();
-    if (ok ? (checkPage(ms), true) : reportFailure(ms))
-        showScanned();
+    readMs_ = readTime_.elapsed();
+    if (!ok) {
+        if (reportFailure())
+            showScanned();
+        return;
+    }
+    // The extractions take a huge page a stretch at a time, letting the
+    // window's events run between stretches; a page of ordinary size is done
+    // at once.
+    if (netGet().ParseHTMLInStretches(
+            {{kLinkToken, &colLinks, kLinkDelimiters}, {kSourceToken, &colSources, std::nullopt}}))
+        pageParsed();
+}
+
+void PeriodMonitor::pageParsed() {
+    if (!reading_)
+        return;
+    checkPage();
+    showScanned();
 }
 
 // Any failure here ends the scan silently; the page is shown all the same.
-void PeriodMonitor::checkPage(qint64 ms) {
+void PeriodMonitor::checkPage() {
     try {
-        CNetGet& net = netGet();
-        net.ParseHTML(kLinkToken, colLinks, kLinkDelimiters);
-        net.ParseHTML(kSourceToken, colSources);
         const std::int32_t reference = lLastPageLength;
         CheckForUpdate();
         const bool changed = lPageLength != reference;
-        qCInfo(lcMonitor).nospace()
+        qCInfo(lcMonitor).noquote().nospace()
             << "Checked " << scannedUrl_ << ": " << lPageLength << " characters, "
-            << (changed ? "a REAL site update" : "no change") << ", read in " << ms << " ms";
+            << (changed ? "a REAL site update" : "no change") << ", read in " << readMs_ << " ms";
         view_.showStatus(statustexts::check({.at = periodEndAt_,
                                              .read = true,
                                              .changed = changed,
@@ -61,19 +74,20 @@ void PeriodMonitor::checkPage(qint64 ms) {
                                              .lastChange = lastChange_,
                                              .next = nextPeriodEnd(periodEndAt_)}));
     } catch (const std::exception& e) {
-        qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early:" << e.what();
+        qCWarning(lcMonitor).noquote()
+            << "The scan of" << scannedUrl_ << "ended early:" << e.what();
     } catch (...) {
-        qCWarning(lcMonitor) << "The scan of" << scannedUrl_ << "ended early.";
+        qCWarning(lcMonitor).noquote() << "The scan of" << scannedUrl_ << "ended early.";
     }
 }
 
 // Says why the read failed, and waits for OK. Returns whether the period end
 // goes on: ticks run while the box waits, and one of them may stop the
 // monitor, after which nothing more of this period end follows.
-bool PeriodMonitor::reportFailure(qint64 ms) {
+bool PeriodMonitor::reportFailure() {
     const QString error = netGet().GetLastError();
-    qCInfo(lcMonitor).nospace() << "Checked " << scannedUrl_ << ": Error: " << error << " (after "
-                                << ms << " ms)";
+    qCInfo(lcMonitor).noquote().nospace()
+        << "Checked " << scannedUrl_ << ": Error: " << error << " (after " << readMs_ << " ms)";
     view_.showStatus(statustexts::check({.at = periodEndAt_,
                                          .read = false,
                                          .changed = false,
@@ -85,9 +99,9 @@ bool PeriodMonitor::reportFailure(qint64 ms) {
     try {
         services_.messages.show(QStringLiteral("Error: ") + error, kAppTitle);
     } catch (const std::exception& e) {
-        qCWarning(lcMonitor) << "The error box failed:" << e.what();
+        qCWarning(lcMonitor).noquote() << "The error box failed:" << e.what();
     } catch (...) {
-        qCWarning(lcMonitor) << "The error box failed.";
+        qCWarning(lcMonitor).noquote() << "The error box failed.";
     }
     return reading_ && scan == scans_;
 }
@@ -101,10 +115,11 @@ void PeriodMonitor::showScanned() {
         view_.showInAddressBox(scannedUrl_);
         services_.browser.Navigate(scannedUrl_);
     } catch (const std::exception& e) {
-        qCWarning(lcMonitor) << "Stopped: the page scanned could not be shown:" << e.what();
+        qCWarning(lcMonitor).noquote()
+            << "Stopped: the page scanned could not be shown:" << e.what();
         stopRunning();
     } catch (...) {
-        qCWarning(lcMonitor) << "Stopped: the page scanned could not be shown.";
+        qCWarning(lcMonitor).noquote() << "Stopped: the page scanned could not be shown.";
         stopRunning();
     }
 }
@@ -113,9 +128,11 @@ void PeriodMonitor::abandonScan() {
     if (!reading_)
         return;
     reading_ = false;
-    if (objNetGet)
+    if (objNetGet) {
+        objNetGet->CancelParse();
         objNetGet->CancelRead();
-    qCInfo(lcMonitor) << "The read of" << scannedUrl_ << "is abandoned.";
+    }
+    qCInfo(lcMonitor).noquote() << "The read of" << scannedUrl_ << "is abandoned.";
 }
 
 // Only lengths are compared: pages that carry a clock or a counter in their
@@ -141,8 +158,8 @@ void PeriodMonitor::CheckForUpdate() {
         if (view_.soundWanted())
             view_.playSound();
     } catch (const std::exception& e) {
-        qCWarning(lcMonitor) << "The change test failed:" << e.what();
+        qCWarning(lcMonitor).noquote() << "The change test failed:" << e.what();
     } catch (...) {
-        qCWarning(lcMonitor) << "The change test failed.";
+        qCWarning(lcMonitor).noquote() << "The change test failed.";
     }
 }

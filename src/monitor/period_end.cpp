@@ -23,7 +23,7 @@ bool PeriodMonitor::pickRandomUrl() {
             // Stopped before the box opens: ticks arriving while it is open
             // must not stack up further boxes.
             stopRunning();
-            qCInfo(lcMonitor) << "Stopped: the random list holds" << count << "entries.";
+            qCInfo(lcMonitor).noquote() << "Stopped: the random list holds" << count << "entries.";
             services_.messages.show(QStringLiteral("Random list to small stopping timer.."),
                                     QStringLiteral("hey..."));
             return false;
@@ -36,11 +36,11 @@ bool PeriodMonitor::pickRandomUrl() {
     vLastPick = pick;
     sCurrentUrl = list.at(pick);
     if (sCurrentUrl.isEmpty()) {
-        qCInfo(lcMonitor) << "Random pick" << pick << "is empty: nothing is shown.";
+        qCInfo(lcMonitor).noquote() << "Random pick" << pick << "is empty: nothing is shown.";
         return false;
     }
     view_.showInAddressBox(sCurrentUrl);
-    qCInfo(lcMonitor).nospace() << "Random pick " << pick << ": " << sCurrentUrl;
+    qCInfo(lcMonitor).noquote().nospace() << "Random pick " << pick << ": " << sCurrentUrl;
     const QDateTime now = services_.now();
     view_.showStatus(statustexts::pick(sCurrentUrl, now, nextPeriodEnd(now)));
     return true;
@@ -59,7 +59,8 @@ void PeriodMonitor::tick() {
             sCurrentUrl = view_.singleUrl();
             if (!sCurrentUrl.isEmpty()) {
                 if (reading_)
-                    qCInfo(lcMonitor) << "Period end passes: still reading" << scannedUrl_;
+                    qCInfo(lcMonitor).noquote()
+                        << "Period end passes: still reading" << scannedUrl_;
                 else
                     ScanPage(sCurrentUrl);
                 return;
@@ -70,10 +71,10 @@ void PeriodMonitor::tick() {
         if (pickRandomUrl())
             services_.browser.Navigate(sCurrentUrl);
     } catch (const std::exception& e) {
-        qCWarning(lcMonitor) << "Stopped: a period end failed:" << e.what();
+        qCWarning(lcMonitor).noquote() << "Stopped: a period end failed:" << e.what();
         stopRunning();
     } catch (...) {
-        qCWarning(lcMonitor) << "Stopped: a period end failed.";
+        qCWarning(lcMonitor).noquote() << "Stopped: a period end failed.";
         stopRunning();
     }
 }

@@ -20,6 +20,7 @@ CNetGet& PeriodMonitor::netGet() {
         objNetGet =
             std::make_unique<CNetGet>(services_.reader, services_.pointer, services_.program);
         connect(objNetGet.get(), &CNetGet::readFinished, this, &PeriodMonitor::scanFinished);
+        connect(objNetGet.get(), &CNetGet::parsed, this, &PeriodMonitor::pageParsed);
     }
     return *objNetGet;
 }
@@ -60,16 +61,16 @@ void PeriodMonitor::start() {
     setRunning(true);
     const QDateTime now = services_.now();
     view_.showStatus(statustexts::started(now, *nextPeriodEnd(now)));
-    qCInfo(lcMonitor).nospace() << "Started: every " << interval << ", "
-                                << (view_.singleUrlMode() && !sCurrentUrl.isEmpty()
-                                        ? QStringLiteral("watching ") + sCurrentUrl
-                                        : QStringLiteral("touring the random list"));
+    qCInfo(lcMonitor).noquote().nospace() << "Started: every " << interval << ", "
+                                          << (view_.singleUrlMode() && !sCurrentUrl.isEmpty()
+                                                  ? QStringLiteral("watching ") + sCurrentUrl
+                                                  : QStringLiteral("touring the random list"));
 }
 
 void PeriodMonitor::stop() {
     stopRunning();
     lPeriodTicks = 0;
-    qCInfo(lcMonitor) << "Stopped.";
+    qCInfo(lcMonitor).noquote() << "Stopped.";
 }
 
 // Whatever stops the monitor also abandons the read under way: nothing of a

@@ -106,9 +106,10 @@ private:
     // in scanFinished.
     void ScanPage(const QString& url);
     void scanFinished(bool ok);
-    // The extractions and the change test on the page read.
-    void checkPage(qint64 ms);
-    bool reportFailure(qint64 ms);
+    void pageParsed();
+    // The change test on the page read and scanned.
+    void checkPage();
+    bool reportFailure();
     // Abandons the read under way: no box, no sound, no navigation follow.
     void abandonScan();
     // The end of a scan that was not abandoned meanwhile: the address box and
@@ -123,6 +124,7 @@ private:
     quint64 scans_ = 0;  // scans begun, to tell one from the next
     QString scannedUrl_; // the page the scan under way reads
     QElapsedTimer readTime_;
+    qint64 readMs_ = 0;                   // how long the read took
     QDateTime periodEndAt_;               // when the scan under way began
     std::optional<QDateTime> lastChange_; // when the last real update was seen
 };

@@ -1,4 +1,5 @@
 #include "fetcher/latin1_case.h"
+#include "fetcher/value_extraction.h"
 #include "fetcher_rig.h"
 
 #include <QRegularExpression>
@@ -104,6 +105,25 @@ private slots:
                 const QStringList expected = reference(page, token, delimiters);
                 QVERIFY(size < 150000 || expected.size() > 3);
                 QCOMPARE(items.items(), expected);
+            }
+        }
+    }
+
+    // Made a few bytes at a time, an extraction finds what it finds in one
+    // go: each stretch resumes where the last one stopped, wherever that is.
+    void stretchesFindWhatOnePassFinds() {
+        std::mt19937 random(7);
+        std::uniform_int_distribution<qsizetype> stretch(1, 40);
+        for (int round = 0; round < 40; ++round) {
+            const QByteArray page = generatedPage(random, round < 30 ? round * 7 : 20000);
+            for (const auto& [token, delimiters] : kSearches) {
+                KeyedCollection items;
+                ValueExtraction extraction(page, token, delimiters, items);
+                int stretches = 1;
+                while (!extraction.advance(stretch(random)))
+                    ++stretches;
+                QCOMPARE(items.items(), reference(page, token, delimiters));
+                QVERIFY(page.size() < 20000 || stretches > 10);
             }
         }
     }

@@ -1,5 +1,6 @@
 #include "fetcher_rig.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -155,6 +156,69 @@ private slots:
             expected << QString::fromLatin1(target);
         }
         QCOMPARE(links(page), expected);
+    }
+
+    // The two extractions of a scan, a stretch at a time: a page of
+    // ordinary size is done at once; a huge one over later rounds of the event
+    // loop, with the texts and the pointer of two ParseHTML calls, the same
+    // values, and parsed() at the end.
+    void extractionsInStretches() {
+        QByteArray page;
+        for (int i = 0; page.size() < 10 * 1024 * 1024; ++i)
+            page += "<a href=\"/p/" + QByteArray::number(i % 70000) + "\"><img src=\"/i/" +
+                    QByteArray::number(i % 500) + ".png\">" + QByteArray(100, ' ');
+        QSignalSpy parsed(&rig.net, &CNetGet::parsed);
+        load("<a href=\"/small\">");
+        KeyedCollection links;
+        KeyedCollection sources;
+        QVERIFY(rig.net.ParseHTMLInStretches(
+            {{kLink, &links, QStringLiteral("\">?#")}, {kSource, &sources, std::nullopt}}));
+        QCOMPARE(links.items(), QStringList{"/small"});
+        QCOMPARE(rig.status.texts,
+                 (QStringList{"Parsing page...", "Ready", "Parsing page...", "Ready"}));
+
+        load(page);
+        links = KeyedCollection();
+        QVERIFY(!rig.net.ParseHTMLInStretches(
+            {{kLink, &links, QStringLiteral("\">?#")}, {kSource, &sources, std::nullopt}}));
+        QCOMPARE(rig.status.texts, QStringList{"Parsing page..."});
+        QVERIFY(links.count() < 70000);
+        QVERIFY(parsed.wait(10000));
+        QCOMPARE(parsed.size(), 1);
+        KeyedCollection allLinks;
+        KeyedCollection allSources;
+        rig.net.ParseHTML(kLink, allLinks, QStringLiteral("\">?#"));
+        rig.net.ParseHTML(kSource, allSources);
+        QCOMPARE(links.items(), allLinks.items());
+        QCOMPARE(sources.items(), allSources.items());
+        QCOMPARE(rig.status.texts.mid(0, 4),
+                 (QStringList{"Parsing page...", "Ready", "Parsing page...", "Ready"}));
+        QCOMPARE(rig.pointer.calls.mid(0, 4), (QStringList{"busy", "restore", "busy", "restore"}));
+    }
+
+    // What is left of them is given up by CancelParse and by a new read.
+    void stretchesAbandoned() {
+        QByteArray page;
+        int total = 0;
+        for (; page.size() < 12 * 1024 * 1024; ++total)
+            page += "<a href=\"/p/" + QByteArray::number(total) + "\">" + QByteArray(1000, ' ');
+        load(page);
+        QSignalSpy parsed(&rig.net, &CNetGet::parsed);
+        for (int way = 0; way < 2; ++way) {
+            KeyedCollection links;
+            QVERIFY(!rig.net.ParseHTMLInStretches({{kLink, &links, std::nullopt}}));
+            const qsizetype found = links.count();
+            QVERIFY(found > 0 && found < total);
+            if (way == 0)
+                rig.net.CancelParse();
+            else
+                rig.net.ReadUrl(QStringLiteral("http://other/"));
+            QTest::qWait(20);
+            QCOMPARE(parsed.size(), 0);
+            QCOMPARE(links.count(), found);
+            // Only the read's own pointer is still busy.
+            QCOMPARE(rig.pointer.calls.count("busy") - rig.pointer.calls.count("restore"), way);
+        }
     }
 
 private:

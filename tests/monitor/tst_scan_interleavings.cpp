@@ -73,6 +73,34 @@ private slots:
         QCOMPARE(rig.view.changes.count("sound"), 1);
     }
 
+    // A huge page is scanned a stretch at a time after its read: the
+    // period end is still under way meanwhile, Stop abandons it as it does a
+    // read, and left alone it ends by itself.
+    void stopDuringTheScanOfAHugePage() {
+        QByteArray page;
+        for (int i = 0; page.size() < 12 * 1024 * 1024; ++i)
+            page += "<a href=\"/p/" + QByteArray::number(i) + "\">" + QByteArray(1000, ' ');
+        MonitorRig rig;
+        rig.view.sound = true;
+        rig.start("10 sec", kPage);
+        rig.periodEnd(page);
+        QVERIFY(rig.monitor.bBusy());
+        rig.monitor.tick();
+        QCOMPARE(rig.fakes.reader.requests.size(), 1);
+        rig.monitor.startOrStop();
+        QVERIFY(!rig.monitor.bBusy());
+        QTest::qWait(20);
+        QVERIFY(rig.fakes.browser.navigated.isEmpty());
+        QVERIFY(rig.fakes.alerts.alerted.isEmpty());
+        QVERIFY(!rig.view.changes.contains("sound"));
+
+        rig.start("10 sec", kPage);
+        rig.periodEnd(page);
+        QTRY_COMPARE(rig.fakes.browser.navigated, QStringList{kPage});
+        QCOMPARE(rig.view.changes.count("sound"), 1);
+        QCOMPARE(rig.monitor.colLinks.count(), page.count("<a href"));
+    }
+
     // A stop of the monitor's own while a read's failure waits for OK (a
     // random pick finding the list too small) leaves nothing to show after.
     void stopWhileTheBoxIsOpen() {

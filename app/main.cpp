@@ -9,7 +9,7 @@
 
 int main(int argc, char** argv) {
     allowWebEngineAsRoot();
-    prepareEngineAccessibility();
+    const WebAccessibility webAccessibility = prepareEngineAccessibility();
     // Qt's own event dispatcher: a page is read with one round of events per
     // chunk, and a round costs half as much as through GLib's. Whoever set
     // the variable keeps their choice.
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(VIGILO_APP_ID));
     QApplication app(argc, argv);
 
-    QtPlatform platform;
+    QtPlatform platform(webAccessibility);
     Form1 window(platform.platform());
     platform.messages().setParentWindow(&window);
     window.show();

@@ -4,7 +4,7 @@
 # (in build-asan/, leak detection on). Fails when either run fails.
 source "$(dirname "$0")/common.sh"
 need_packages "${build_packages[@]}" pulseaudio pulseaudio-utils sox curl \
-  desktop-file-utils appstream nghttp2-server
+  desktop-file-utils appstream nghttp2-server dbus-daemon
 export QT_QPA_PLATFORM=offscreen
 # Each test program has its own bound (300 s); ctest stops one that runs over.
 configure_and_build

@@ -62,7 +62,9 @@ if [ "$inner" = 0 ]; then
   echo "Program: $program ($kind); CPU: $(lscpu | sed -n 's/^Model name: *//p' | head -1)," \
     "$(nproc) processors; logs in $work"
   echo "Load before: $(uptime | sed 's/.*load average: //')"
-  export VIGILO_COST_DIR=$work XDG_RUNTIME_DIR=$work/runtime
+  # The bus keeps its switches in the desktop's settings, which outlive the
+  # session: the run's own stay in memory.
+  export VIGILO_COST_DIR=$work XDG_RUNTIME_DIR=$work/runtime GSETTINGS_BACKEND=memory
   exec dbus-run-session -- bash "$0" --inner "$size" "$blocks" "$per_block" 2>"$work/dbus.log"
 fi
 exec 2>&1

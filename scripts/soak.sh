@@ -69,6 +69,9 @@ if [ "$inner" = 0 ]; then
   # side by side do not take each other's bus.
   mkdir -p -m 700 "$work/runtime"
   export XDG_RUNTIME_DIR=$work/runtime
+  # The bus keeps its switches in the desktop's settings, which outlive the
+  # session: the run's own stay in memory.
+  export GSETTINGS_BACKEND=memory
   exec dbus-run-session -- bash "$0" --inner "$minutes" "$mode" "$a11y" "$size" \
     2>"$work/dbus.log"
 fi

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
                                           "%{endif}%{if-warning}warning: %{endif}%{message}"));
     quietenEngineStartUp();
     allowWebEngineAsRoot();
-    prepareEngineAccessibility();
+    const WebAccessibility webAccessibility = prepareEngineAccessibility();
     // Qt's own event dispatcher, whose rounds cost half as much as GLib's;
     // a page comes in over many of them. Whoever set the variable keeps their
     // choice.
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(VIGILO_APP_ID));
     QApplication app(argc, argv);
 
-    QtPlatform platform;
+    QtPlatform platform(webAccessibility);
     Form1 window(platform.platform());
     platform.messages().setParentWindow(&window);
     window.show();

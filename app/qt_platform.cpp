@@ -3,6 +3,8 @@
 #include "mainwindow/start_page.h"
 #include "platform/audio/qt_sound_output.h"
 #include "platform/browser/qt_web_browser.h"
+#include "platform/browser/screen_reader_watch.h"
+#include "platform/browser/web_accessibility_switch.h"
 #include "platform/desktop/clock_seeded_random.h"
 #include "platform/desktop/qt_busy_pointer.h"
 #include "platform/desktop/qt_message_boxes.h"
@@ -22,10 +24,20 @@ struct QtPlatform::Services {
     QtBusyPointer pointer;
     QtWindowFrames frames;
     QtDesktopNotifications notifications;
+    // Made after the browser, whose page has started the engine.
+    std::unique_ptr<ScreenReaderWatch> screenReader;
+    std::unique_ptr<WebAccessibilitySwitch> webAccessibility;
 };
 
-QtPlatform::QtPlatform() : services_(std::make_unique<Services>()) {
+QtPlatform::QtPlatform(WebAccessibility webAccessibility)
+    : services_(std::make_unique<Services>()) {
     Services& s = *services_;
+    if (webAccessibility == WebAccessibility::ScreenReader) {
+        s.webAccessibility = std::make_unique<WebAccessibilitySwitch>();
+        s.screenReader = ScreenReaderWatch::onSessionBus();
+        QObject::connect(s.screenReader.get(), &ScreenReaderWatch::runningChanged,
+                         s.webAccessibility.get(), &WebAccessibilitySwitch::setScreenReaderRunning);
+    }
     platform_.reader = &s.reader;
     platform_.browser = &s.browser;
     platform_.sound = &s.sound;

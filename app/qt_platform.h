@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/browser/engine_accessibility.h"
 #include "platform/platform.h"
 
 #include <memory>
@@ -7,10 +8,11 @@
 class QtMessageBoxes;
 
 // The real machine: one of each service, alive as long as this object. Needs
-// a running QApplication.
+// a running QApplication. `webAccessibility` is what
+// prepareEngineAccessibility() chose.
 class QtPlatform {
 public:
-    QtPlatform();
+    explicit QtPlatform(WebAccessibility webAccessibility);
     ~QtPlatform();
     QtPlatform(const QtPlatform&) = delete;
     QtPlatform& operator=(const QtPlatform&) = delete;

@@ -5,15 +5,16 @@
 # sampled every 10 seconds. Prints the growth per 1000 period ends fitted over
 # the second half of the run.
 #
-#   bash scripts/soak.sh MINUTES [single|random] [on|off]
+#   bash scripts/soak.sh MINUTES [single|random] [on|off] [PAGE_KB]
 #
 # single: the URL box holds the changing page (a download, a change test and a
-#         real update at each period end, then the pane shows it).
+#         real update at each period end, then the pane shows it), of about
+#         PAGE_KB thousand characters (40 unless given).
 # random: random mode over a list of 50 local pages in a vigilo.cfg beside a
 #         copy of the program.
-# on:     accessibility on, as with a screen reader: the accessibility bus is
-#         switched on, QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, and an AT-SPI
-#         client reads the whole window once a minute.
+# on:     a screen reader: the accessibility bus is switched on and a screen
+#         reader announced on it, QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, and an
+#         AT-SPI client reads the whole window once a minute.
 # off:    no assistive tool listening.
 #
 # Needs no display of its own: Xvfb, openbox and a private D-Bus session with
@@ -31,9 +32,10 @@ fi
 minutes=${1:-}
 mode=${2:-single}
 a11y=${3:-on}
+size=${4:-40}
 if ! [[ "$minutes" =~ ^[1-9][0-9]*$ ]] || [[ "$mode" != single && "$mode" != random ]] ||
-   [[ "$a11y" != on && "$a11y" != off ]]; then
-  echo "usage: bash scripts/soak.sh MINUTES [single|random] [on|off]" >&2
+   [[ "$a11y" != on && "$a11y" != off ]] || ! [[ "$size" =~ ^[1-9][0-9]*$ ]]; then
+  echo "usage: bash scripts/soak.sh MINUTES [single|random] [on|off] [PAGE_KB]" >&2
   exit 2
 fi
 scripts=$(cd "$(dirname "$0")" && pwd)
@@ -54,7 +56,7 @@ if [ "$inner" = 0 ]; then
   # A copy of the program, so that its vigilo.cfg is the run's own.
   cp "$program" "$work/program/vigilo"
   cp "$here/resources/start.htm" "$work/program/"
-  echo "Soak: $minutes min, $mode mode, accessibility $a11y; logs in $work"
+  echo "Soak: $minutes min, $mode mode, accessibility $a11y, page $size kB; logs in $work"
   kind=given
   [ "$program" = "$build/bin/vigilo" ] &&
     kind="$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt") build"
@@ -67,7 +69,11 @@ if [ "$inner" = 0 ]; then
   # side by side do not take each other's bus.
   mkdir -p -m 700 "$work/runtime"
   export XDG_RUNTIME_DIR=$work/runtime
-  exec dbus-run-session -- bash "$0" --inner "$minutes" "$mode" "$a11y" 2>"$work/dbus.log"
+  # The bus keeps its switches in the desktop's settings, which outlive the
+  # session: the run's own stay in memory.
+  export GSETTINGS_BACKEND=memory
+  exec dbus-run-session -- bash "$0" --inner "$minutes" "$mode" "$a11y" "$size" \
+    2>"$work/dbus.log"
 fi
 exec 2>&1
 
@@ -83,28 +89,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The pages.
-/usr/bin/python3 "$scripts/soak_server.py" >"$work/server.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  port=$(head -1 "$work/server.log" 2>/dev/null || true)
-  [ -n "$port" ] && break
-  sleep 0.2
-done
-[ -n "$port" ] || { echo "the page server did not start" >&2; exit 1; }
-base="http://127.0.0.1:$port"
-
-# The display and its window manager.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.2
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -1 "$work/display")
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
+source "$scripts/session.sh"
+start_pages "$size"
+start_display
 
 if [ "$a11y" = on ]; then
   # What a screen reader does when it starts.
@@ -113,7 +100,6 @@ if [ "$a11y" = on ]; then
 else
   unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
 fi
-[ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 
 if [ "$mode" = random ]; then
   for n in $(seq 0 49); do printf '%s/list/%d.htm\r\n' "$base" "$n"; done \
@@ -124,39 +110,9 @@ else
   marker="The Daily Watch"
 fi
 
-(cd "$work/program" && exec ./vigilo) >"$work/vigilo.log" 2>&1 &
-vigilo=$!
-pids+=($vigilo)
-window=$(timeout 60 xdotool search --sync --onlyvisible --class Vigilo | head -1)
-[ -n "$window" ] || { echo "the window did not open" >&2; exit 1; }
-sleep 5 # the start page loads
-xdotool windowactivate --sync "$window"
-
-# Start at "10 sec" from the keyboard. The focus starts on Start; Tab goes to
-# "select wav", "<< Browse", the interval box, the URL box, the random list
-# box and the mode buttons.
-keys() { xdotool key --window "$window" --delay 150 "$@"; }
-keys Tab Tab Tab
-xdotool type --window "$window" --delay 50 "10 sec"
-if [ "$mode" = single ]; then
-  keys Tab
-  xdotool type --window "$window" --delay 20 "$base/watched.htm"
-  keys shift+Tab shift+Tab shift+Tab shift+Tab
-else
-  # To random mode; the URL box and "<< Browse" step out of the Tab order.
-  keys Tab Tab Tab Down shift+Tab shift+Tab shift+Tab shift+Tab
-fi
-keys space
-
-period_ends() { grep -c '^pane /\(watched\|list/\)' "$work/server.log" || true; }
-for _ in $(seq 40); do
-  [ "$(period_ends)" -gt 0 ] && break
-  sleep 1
-done
-if [ "$(period_ends)" -eq 0 ]; then
-  echo "no period end came within 40 s of Start: the keys did not reach the window" >&2
-  exit 1
-fi
+start_vigilo "$mode" "$work/vigilo.log"
+period_ends() { requests reader; }
+[ "$mode" = random ] && period_ends() { requests pane; }
 echo "Started; memory sampled every 10 s, a line printed each minute."
 
 # Memory every 10 s (one period) makes the fitted slope steadier than once a

@@ -4,6 +4,11 @@ every node's role, name and state, and the text of every node that has text.
 
     soak_reader.py enable        asks the accessibility bus to switch on, as a
                                  screen reader does when it starts
+    soak_reader.py listen        switches the bus on without announcing a
+                                 screen reader, as an on-screen keyboard or
+                                 a test tool does
+    soak_reader.py screen-reader on|off
+                                 announces a screen reader starting or ending
     soak_reader.py read MARKER   reads the tree once and prints one line:
         nodes=N web_nodes=N text_chars=N page_readable=yes|no
         start_named=yes|no seconds=S
@@ -87,20 +92,24 @@ def read(marker):
     return 0
 
 
-def enable():
+def set_status(**values):
     from gi.repository import Gio, GLib
     session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
-    for prop in ("IsEnabled", "ScreenReaderEnabled"):
+    for prop, value in values.items():
         session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties",
                           "Set", GLib.Variant("(ssv)", ("org.a11y.Status", prop,
-                                                        GLib.Variant("b", True))),
+                                                        GLib.Variant("b", value))),
                           None, Gio.DBusCallFlags.NONE, -1, None)
     return 0
 
 
 def main(argv):
     if len(argv) >= 2 and argv[1] == "enable":
-        return enable()
+        return set_status(IsEnabled=True, ScreenReaderEnabled=True)
+    if len(argv) >= 2 and argv[1] == "listen":
+        return set_status(IsEnabled=True)
+    if len(argv) >= 3 and argv[1] == "screen-reader" and argv[2] in ("on", "off"):
+        return set_status(ScreenReaderEnabled=argv[2] == "on")
     if len(argv) >= 3 and argv[1] == "read":
         Atspi.init()
         return read(argv[2])

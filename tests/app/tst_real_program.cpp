@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
@@ -104,6 +105,54 @@ private slots:
                                   kPageTimeoutMs);
         browser.GoForward();
         QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), QStringLiteral("first"), kPageTimeoutMs);
+    }
+
+    // Minimized, the pane loads nothing: the last request is shown when the
+    // window is back, and the pages never shown are not in the Back list.
+    // Back, Forward, Refresh and Stop treat a request held as the page shown.
+    void minimizedWindowHoldsTheLastRequest() {
+        QTemporaryDir dir;
+        QStringList pages;
+        for (const char* name : {"first", "second", "third", "fourth"}) {
+            pages.append(dir.filePath(QString::fromLatin1(name) + QStringLiteral(".htm")));
+            QFile f(pages.last());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("<html><head><title>") + name + "</title></head></html>");
+        }
+        QtWebBrowser browser;
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(browser.view());
+        window.resize(400, 300);
+        window.show();
+        const auto showing = [&](const char* title) {
+            return QTest::qWaitFor([&] { return browser.view()->title() == QLatin1String(title); },
+                                   kPageTimeoutMs);
+        };
+        browser.Navigate(pages[0]);
+        QVERIFY(showing("first"));
+
+        window.showMinimized();
+        QSignalSpy started(browser.view(), &QWebEngineView::loadStarted);
+        browser.Navigate(pages[1]);
+        browser.Navigate(pages[2]);
+        browser.GoForward();
+        browser.Refresh();
+        QCoreApplication::processEvents();
+        QCOMPARE(started.count(), 0);
+        window.showNormal();
+        QVERIFY(showing("third"));
+        browser.GoBack();
+        QVERIFY(showing("first"));
+
+        window.showMinimized();
+        browser.Navigate(pages[3]);
+        browser.GoBack(); // from the page held to the page the engine shows
+        browser.Navigate(pages[3]);
+        browser.Stop();
+        window.showNormal();
+        browser.GoForward();
+        QVERIFY(showing("third"));
     }
 
     // The pane's context menu holds only what works here: nothing that

@@ -33,8 +33,10 @@ bool DebuggedProgram::start(const QString& program, const QStringList& arguments
     }
     QProcessEnvironment env = environment_;
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The engine's start-up lines tell that it started; the program keeps
+    // them quiet unless asked.
     env.insert(QStringLiteral("QT_LOGGING_RULES"),
-               QStringLiteral("qt.webenginecontext.debug=true"));
+               QStringLiteral("qt.webenginecontext.debug=true;qt.webenginecontext.info=true"));
     env.insert(QStringLiteral("QTWEBENGINE_REMOTE_DEBUGGING"),
                QStringLiteral("127.0.0.1:") + QString::number(port_));
     process_.setProcessEnvironment(env);

@@ -6,9 +6,14 @@ namespace {
 constexpr char kVariable[] = "QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY";
 }
 
-void prepareEngineAccessibility() {
-    if (!qEnvironmentVariableIsSet(kVariable))
+WebAccessibility prepareEngineAccessibility() {
+    if (!qEnvironmentVariableIsSet(kVariable)) {
         qputenv(kVariable, "1");
-    else if (qgetenv(kVariable).trimmed() == "0")
+        return WebAccessibility::ScreenReader;
+    }
+    if (qgetenv(kVariable).trimmed() == "0") {
         qunsetenv(kVariable);
+        return WebAccessibility::Off;
+    }
+    return WebAccessibility::AnyListener;
 }

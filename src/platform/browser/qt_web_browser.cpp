@@ -45,6 +45,8 @@ QtWebBrowser::QtWebBrowser(QString homeAddress, QUrl searchPage)
     auto* sweep = new QTimer(view);
     QObject::connect(sweep, &QTimer::timeout, view, [view] { releaseDeadWebNodeObjects(view); });
     sweep->start(kNodeSweepInterval);
+
+    gate_ = std::make_unique<PaneLoadGate>(view, [view](const QUrl& url) { view->load(url); });
 }
 
 QtWebBrowser::~QtWebBrowser() {
@@ -66,16 +68,20 @@ QUrl QtWebBrowser::urlFor(const QString& address) {
 
 void QtWebBrowser::Navigate(const QString& address) {
     if (view_)
-        view_->load(urlFor(address));
+        gate_->request(urlFor(address));
 }
 
+// A request held stands for the page the pane would show. Back from it leads
+// to the page the engine shows, and nothing lies ahead of it.
 void QtWebBrowser::GoBack() {
-    if (view_)
+    if (gate_->holding())
+        gate_->drop();
+    else if (view_)
         view_->back();
 }
 
 void QtWebBrowser::GoForward() {
-    if (view_)
+    if (view_ && !gate_->holding())
         view_->forward();
 }
 
@@ -85,15 +91,18 @@ void QtWebBrowser::GoHome() {
 
 void QtWebBrowser::GoSearch() {
     if (view_)
-        view_->load(search_);
+        gate_->request(search_);
 }
 
+// A request held will be loaded afresh anyway.
 void QtWebBrowser::Refresh() {
-    if (view_)
+    if (view_ && !gate_->holding())
         view_->reload();
 }
 
+// Stopping before a page loads leaves the page shown, as it does during a load.
 void QtWebBrowser::Stop() {
+    gate_->drop();
     if (view_)
         view_->stop();
 }

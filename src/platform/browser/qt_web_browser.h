@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/browser/pane_load_gate.h"
 #include "platform/web_browser.h"
 
 #include <QPointer>
@@ -9,11 +10,14 @@
 #include <QWebEngineView>
 
 #include <chrono>
+#include <memory>
 
-// The browser pane on the platform's web engine. Requests go straight to the
-// view and return at once; the program listens to none of its signals. The
-// pane itself releases what the engine keeps of pages gone for assistive
-// tools (web_node_objects.h).
+// The browser pane on the platform's web engine. Requests return at once; the
+// program listens to none of the view's signals. Pages are loaded only while
+// the pane can be seen (pane_load_gate.h): in a minimized window the last
+// request waits for the window to come back, so the engine's Back list holds
+// only the pages shown. The pane itself releases what the engine keeps of
+// pages gone for assistive tools (web_node_objects.h).
 class QtWebBrowser : public WebBrowser {
 public:
     static constexpr std::chrono::seconds kNodeSweepInterval{30};
@@ -45,4 +49,5 @@ private:
     QPointer<QWebEngineView> view_; // the main window may own it by then
     QString home_;
     QUrl search_;
+    std::unique_ptr<PaneLoadGate> gate_;
 };

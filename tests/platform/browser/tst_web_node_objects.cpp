@@ -2,27 +2,22 @@
 #include "platform/browser/qt_web_browser.h"
 #include "platform/browser/web_node_objects.h"
 
-#include <QAccessible>
+#include "page_reading.h"
+
 #include <QApplication>
-#include <QFile>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineView>
-#include <QtGui/private/qaccessiblecache_p.h>
-#include <QtGui/private/qguiapplication_p.h>
 #include <QtTest>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
 
 #include <memory>
 
 #include <unistd.h>
 
-namespace {
+Q_DECLARE_METATYPE(WebAccessibility)
 
-constexpr int kPageTimeoutMs = 60000;
+namespace {
 
 // Stands for a node's interface as the engine registers it: on a plain
 // object of its own, deleted by id when the node goes.
@@ -57,56 +52,6 @@ QAccessible::Id addNode(QObject* parent, const QString& name, QObject** object =
 
 QObject* nodeObject(QAccessible::Id id) {
     return QAccessible::accessibleInterface(id)->object();
-}
-
-// The plain objects under `root`, as the engine hangs them: those with a
-// live interface and those without.
-struct NodeCount {
-    int live = 0;
-    int leftover = 0;
-};
-NodeCount countNodes(const QObject* root) {
-    NodeCount count;
-    for (QObject* o : root->findChildren<QObject*>()) {
-        if (o->metaObject() != &QObject::staticMetaObject)
-            continue;
-        if (QAccessibleCache::instance()->containsObject(o))
-            ++count.live;
-        else
-            ++count.leftover;
-    }
-    return count;
-}
-
-// Everything a screen reader would hear reading the view from the top.
-QString readAloud(QAccessibleInterface* node, int depth = 0) {
-    if (!node || !node->isValid() || depth > 64)
-        return {};
-    QString heard = node->text(QAccessible::Name) + QLatin1Char(' ');
-    for (int i = 0; i < node->childCount(); ++i)
-        heard += readAloud(node->child(i), depth + 1);
-    return heard;
-}
-
-bool listenAsAssistiveTool(bool on) {
-    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(on);
-    return QAccessible::isActive() == on;
-}
-
-// Ordinary pages of the same shape: many nodes, one line naming the edition.
-QString writePage(const QTemporaryDir& dir, int edition) {
-    QString html = QStringLiteral("<html><head><title>Edition %1</title></head><body>"
-                                  "<h1>Edition number %1</h1>")
-                       .arg(edition);
-    for (int i = 0; i < 150; ++i)
-        html += QStringLiteral("<p id='p%1'>Paragraph %1 <a href='#p%1'>link</a></p>").arg(i);
-    html += QStringLiteral("</body></html>");
-    const QString path = dir.filePath(QStringLiteral("page%1.htm").arg(edition));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write(html.toUtf8());
-    return path;
 }
 
 } // namespace
@@ -198,9 +143,8 @@ private slots:
             QSignalSpy loaded(view, &QWebEngineView::loadFinished);
             browser.Navigate(page);
             QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPageTimeoutMs);
-            const QString heading = QStringLiteral("Edition number %1").arg(edition);
             QTRY_VERIFY_WITH_TIMEOUT(
-                readAloud(QAccessible::queryAccessibleInterface(view)).contains(heading),
+                readAloud(QAccessible::queryAccessibleInterface(view)).contains(heading(edition)),
                 kPageTimeoutMs);
             count = countNodes(view);
             QVERIFY2(count.leftover <= count.live,
@@ -212,9 +156,9 @@ private slots:
         QVERIFY(count.live > 150); // the engine did build the pages' trees
 
         browser.GoBack();
-        QTRY_VERIFY_WITH_TIMEOUT(readAloud(QAccessible::queryAccessibleInterface(view))
-                                     .contains(QStringLiteral("Edition number %1").arg(kPages - 1)),
-                                 kPageTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readAloud(QAccessible::queryAccessibleInterface(view)).contains(heading(kPages - 1)),
+            kPageTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(countNodes(view).leftover <= countNodes(view).live,
                                  kPageTimeoutMs);
     }
@@ -222,15 +166,21 @@ private slots:
     void engineAccessibilityFollowsTheUsersChoice_data() {
         QTest::addColumn<QByteArray>("given"); // "-" for unset
         QTest::addColumn<QByteArray>("result");
-        QTest::newRow("unset: on") << QByteArray("-") << QByteArray("1");
-        QTest::newRow("1 stays") << QByteArray("1") << QByteArray("1");
-        QTest::newRow("0: off") << QByteArray("0") << QByteArray("-");
-        QTest::newRow("0 with blanks: off") << QByteArray(" 0 ") << QByteArray("-");
-        QTest::newRow("other values stay") << QByteArray("yes") << QByteArray("yes");
+        QTest::addColumn<WebAccessibility>("choice");
+        QTest::newRow("unset: for a screen reader")
+            << QByteArray("-") << QByteArray("1") << WebAccessibility::ScreenReader;
+        QTest::newRow("1: for any listener")
+            << QByteArray("1") << QByteArray("1") << WebAccessibility::AnyListener;
+        QTest::newRow("0: off") << QByteArray("0") << QByteArray("-") << WebAccessibility::Off;
+        QTest::newRow("0 with blanks: off")
+            << QByteArray(" 0 ") << QByteArray("-") << WebAccessibility::Off;
+        QTest::newRow("other values stay, as the engine takes them")
+            << QByteArray("yes") << QByteArray("yes") << WebAccessibility::AnyListener;
     }
     void engineAccessibilityFollowsTheUsersChoice() {
         QFETCH(QByteArray, given);
         QFETCH(QByteArray, result);
+        QFETCH(WebAccessibility, choice);
         const char* name = "QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY";
         const QByteArray before = qgetenv(name);
         const bool wasSet = qEnvironmentVariableIsSet(name);
@@ -238,13 +188,14 @@ private slots:
             qunsetenv(name);
         else
             qputenv(name, given);
-        prepareEngineAccessibility();
+        const WebAccessibility chosen = prepareEngineAccessibility();
         const QByteArray now = qEnvironmentVariableIsSet(name) ? qgetenv(name) : "-";
         if (wasSet)
             qputenv(name, before);
         else
             qunsetenv(name);
         QCOMPARE(now, result);
+        QCOMPARE(chosen, choice);
     }
 };
 

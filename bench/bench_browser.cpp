@@ -1,0 +1,86 @@
+#include "bench_registry.h"
+
+#include "platform/browser/web_node_objects.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+
+#include <algorithm>
+
+namespace {
+
+// About the nodes the engine gives a page of a million characters of
+// ordinary markup (elements and their text) while a screen reader runs.
+constexpr int kNodes = 40000;
+
+// A node's interface as the engine registers it, on a plain object.
+class NodeInterface : public QAccessibleInterface {
+public:
+    explicit NodeInterface(QObject* object) : object_(object) {}
+    bool isValid() const override { return true; }
+    QObject* object() const override { return object_; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return nullptr; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text) const override { return {}; }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override { return {}; }
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QAccessible::State state() const override { return {}; }
+
+private:
+    QObject* object_;
+};
+
+// A page's tree under `view`: sections of paragraphs of text and links.
+QList<QAccessible::Id> buildPage(QObject* view) {
+    QList<QAccessible::Id> ids;
+    const auto add = [&](QObject* parent) {
+        auto* o = new QObject(parent);
+        ids.append(QAccessible::registerAccessibleInterface(new NodeInterface(o)));
+        return o;
+    };
+    QObject* document = add(view);
+    while (ids.size() < kNodes) {
+        QObject* section = add(document);
+        for (int p = 0; p < 8 && ids.size() < kNodes; ++p) {
+            QObject* paragraph = add(section);
+            for (int t = 0; t < 4 && ids.size() < kNodes; ++t)
+                add(paragraph);
+        }
+    }
+    return ids;
+}
+
+} // namespace
+
+// What the pane's sweep (web_node_objects.h) costs with a screen reader on a
+// large page: once with the whole tree alive (the timer's sweep between
+// loads), once after the page has gone (the sweep after a load). Best of 5.
+VIGILO_BENCH(node_sweep) {
+    double live = 1e9;
+    double dead = 1e9;
+    for (int round = 0; round < 5; ++round) {
+        QObject view;
+        const QList<QAccessible::Id> ids = buildPage(&view);
+        QElapsedTimer clock;
+        clock.start();
+        const int none = releaseDeadWebNodeObjects(&view);
+        live = std::min(live, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        for (QAccessible::Id id : ids)
+            QAccessible::deleteAccessibleInterface(id);
+        clock.restart();
+        const int all = releaseDeadWebNodeObjects(&view);
+        dead = std::min(dead, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        if (none != 0 || all != kNodes)
+            qWarning("node_sweep: %d and %d objects released, expected 0 and %d", none, all,
+                     kNodes);
+    }
+    report(QStringLiteral("node_sweep_40000_live_ms"), live);
+    report(QStringLiteral("node_sweep_40000_gone_ms"), dead);
+}

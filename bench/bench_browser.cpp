@@ -1,5 +1,6 @@
 #include "bench_registry.h"
 
+#include "node_interface.h"
 #include "platform/browser/web_node_objects.h"
 
 #include <QAccessible>
@@ -15,27 +16,6 @@ namespace {
 // About the nodes the engine gives a page of a million characters of
 // ordinary markup (elements and their text) while a screen reader runs.
 constexpr int kNodes = 40000;
-
-// A node's interface as the engine registers it, on a plain object.
-class NodeInterface : public QAccessibleInterface {
-public:
-    explicit NodeInterface(QObject* object) : object_(object) {}
-    bool isValid() const override { return true; }
-    QObject* object() const override { return object_; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override { return nullptr; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QString text(QAccessible::Text) const override { return {}; }
-    void setText(QAccessible::Text, const QString&) override {}
-    QRect rect() const override { return {}; }
-    QAccessible::Role role() const override { return QAccessible::StaticText; }
-    QAccessible::State state() const override { return {}; }
-
-private:
-    QObject* object_;
-};
 
 // A page's tree under `view`: sections of paragraphs of text and links.
 QList<QAccessible::Id> buildPage(QObject* view) {

@@ -2,6 +2,7 @@
 #include "platform/browser/qt_web_browser.h"
 #include "platform/browser/web_node_objects.h"
 
+#include "node_interface.h"
 #include "page_reading.h"
 
 #include <QApplication>
@@ -18,28 +19,6 @@
 Q_DECLARE_METATYPE(WebAccessibility)
 
 namespace {
-
-// Stands for a node's interface as the engine registers it: on a plain
-// object of its own, deleted by id when the node goes.
-class NodeInterface : public QAccessibleInterface {
-public:
-    explicit NodeInterface(QObject* object) : object_(object) {}
-    bool isValid() const override { return true; }
-    QObject* object() const override { return object_; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override { return nullptr; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QString text(QAccessible::Text) const override { return object_->objectName(); }
-    void setText(QAccessible::Text, const QString&) override {}
-    QRect rect() const override { return {}; }
-    QAccessible::Role role() const override { return QAccessible::StaticText; }
-    QAccessible::State state() const override { return {}; }
-
-private:
-    QObject* object_;
-};
 
 // A node of a page: its object, named, under `parent`, with its interface.
 QAccessible::Id addNode(QObject* parent, const QString& name, QObject** object = nullptr) {
